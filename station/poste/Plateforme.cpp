@@ -1,0 +1,103 @@
+#include "station/poste/Plateforme.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace Plateforme {
+
+namespace {
+const QString kRacineWindows = QStringLiteral("C:\\morvane\\appli");
+}
+
+bool EstCheminPeripherique(const QString& valeur) { return valeur.startsWith(QLatin1Char('/')); }
+
+QString PeripheriqueSerie(const QString& port) {
+    const QString p = port.trimmed();
+    if (EstCheminPeripherique(p))
+        return p;
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM") + p;
+#else
+    bool ok = false;
+    const int n = p.toInt(&ok);
+    if (!ok || n < 1)
+        return QStringLiteral("/dev/ttyS") + p; // opening fails: "n'existe pas"
+    return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+#endif
+}
+
+QString PeripheriqueParallele(int numero) {
+#ifdef Q_OS_WIN
+    return QStringLiteral("LPT%1").arg(numero);
+#else
+    return QStringLiteral("/dev/lp%1").arg(numero - 1);
+#endif
+}
+
+QString DossierRacineParDefaut() {
+#ifdef Q_OS_WIN
+    return kRacineWindows;
+#else
+    return QDir::homePath() + QStringLiteral("/morvane/appli");
+#endif
+}
+
+QString CheminLocal(const QString& chemin) {
+#ifdef Q_OS_WIN
+    return chemin;
+#else
+    QString c = chemin;
+    if (c.startsWith(kRacineWindows, Qt::CaseInsensitive))
+        c = DossierRacineParDefaut() + c.mid(kRacineWindows.size());
+    c.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return c;
+#endif
+}
+
+QString CheminDans(const QString& dossier, const QString& nomFichier) {
+    return CheminLocal(dossier + QLatin1Char('\\') + nomFichier);
+}
+
+bool CasseSignificative() {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return false;
+#else
+    return true;
+#endif
+}
+
+bool OuvreEditeurTexte(const QString& fichier) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(fichier).absoluteFilePath()));
+}
+
+bool LanceProgramme(const QString& programme, const QStringList& arguments,
+                    const QString& dossierCourant, QString* erreur) {
+    QString exe = CheminLocal(programme);
+    QStringList args = arguments;
+#ifndef Q_OS_WIN
+    if (exe.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)) {
+        const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+        if (!wine.isEmpty()) {
+            args.prepend(exe);
+            exe = wine;
+        }
+    }
+#endif
+    QProcess processus;
+    processus.setProgram(exe);
+    processus.setArguments(args);
+    if (!dossierCourant.isEmpty())
+        processus.setWorkingDirectory(CheminLocal(dossierCourant));
+    qint64 pid = 0;
+    if (processus.startDetached(&pid))
+        return true;
+    if (erreur)
+        *erreur = processus.errorString();
+    return false;
+}
+
+} // namespace Plateforme

@@ -1,0 +1,44 @@
+#pragma once
+// The few places where the station's Windows habits meet the platform it runs
+// on. Nothing else in the program may test the platform.
+#include <QString>
+#include <QStringList>
+
+namespace Plateforme {
+
+// Card or printer port given as a number ("3") or a device path
+// ("/dev/ttyUSB0"): the device to open. Port N is COMN on Windows and
+// /dev/ttyS(N-1) on POSIX systems.
+QString PeripheriqueSerie(const QString& port);
+
+// Parallel port N: LPTN on Windows, /dev/lp(N-1) on POSIX systems.
+QString PeripheriqueParallele(int numero);
+
+// True for a value that names a device or file by its path (kept as typed).
+bool EstCheminPeripherique(const QString& valeur);
+
+// The default root folder of the station, "C:\morvane\appli" on Windows and
+// ~/morvane/appli elsewhere.
+QString DossierRacineParDefaut();
+
+// A path as the station writes it (with "\" separators, maybe the Windows
+// default root) turned into a path for this platform.
+QString CheminLocal(const QString& chemin);
+
+// CheminProg + "\" + file name, for this platform.
+QString CheminDans(const QString& dossier, const QString& nomFichier);
+
+// Whether file names differ by letter case here (option values that are
+// paths then keep their case).
+bool CasseSignificative();
+
+// Opens a text file in the desktop's editor, without waiting.
+bool OuvreEditeurTexte(const QString& fichier);
+
+// Starts a program without waiting and without a shell: every argument stays
+// one argument. A ".exe" runs through wine when wine is installed on a
+// non-Windows system. `erreur` receives a readable reason on failure.
+bool LanceProgramme(const QString& programme, const QStringList& arguments,
+                    const QString& dossierCourant, QString* erreur = nullptr);
+
+} // namespace Plateforme

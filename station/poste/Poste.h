@@ -1,0 +1,116 @@
+#pragma once
+// The station context: settings fixed at start-up, the stop flag, the status
+// label, the cancel button, the picture message window, the operator and the
+// one way out of the program. Workflows only see this, never the widgets.
+// The base class records what it is asked to show, which is all a test
+// needs; the main window overrides it to show the same on screen.
+#include "station/poste/Operateur.h"
+
+#include <QColor>
+#include <QObject>
+#include <QSerialPort>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+struct Reglages {
+    QString CheminProg;     // folder of the programmer and of the trace files, as typed
+    QString FichierProg;    // program file written into a blank card
+    QString PortCarte;      // "3:9600,n,8,1"
+    QString portImp;        // "COM2", "LPT1", "TCP10.0.0.2:6667", a device path, or empty
+    QString AdresseImp;     // host of a TCP printer
+    QString PortTcpImp;     // port of a TCP printer
+    QString portSrv;        // port of this station's label print server, or empty
+    QString CodeUsine;      // one character
+    QString CodeOperateur;  // one character
+    QString NomCarteFuture; // at most 3 characters
+    QString BaseTraduction; // translation database in use (file name), empty when none
+    bool DroitMeuble = false;
+    bool DroitProgrammation = false;
+    bool DroitTestRails = false;
+    bool DroitTestPlateau = false;
+};
+
+// Program version, shown in the title of the password dialog, the status
+// label and the version box.
+struct VersionLogiciel {
+    int major;
+    int minor;
+    int revision;
+    QString commentaire;
+};
+VersionLogiciel versionLogiciel();
+QString NomProgramme(); // "Calvanet": the title of boxes without a title of their own
+
+// Thrown by FinProgramme when the process was not stopped (tests), so that
+// nothing after an end path runs.
+struct FinProgrammeDemandee {
+    int code;
+};
+
+class Poste : public QObject {
+    Q_OBJECT
+public:
+    explicit Poste(Operateur& operateur, QObject* parent = nullptr);
+    ~Poste() override;
+
+    Reglages reglages;
+    bool ArretDemande = false;
+    QSerialPort MSCommCarte; // the card port, closed between workflows
+
+    Operateur& operateur() const { return *operateur_; }
+    void changeOperateur(Operateur& operateur) { operateur_ = &operateur; }
+
+    // Status label `info`.
+    virtual void AfficheInfo(const QString& texte);
+    virtual void CouleurInfo(const QColor& fond);
+    QString info() const { return info_; }
+    QColor couleurInfo() const { return couleurInfo_; }
+    QStringList historiqueInfo; // every text shown, in order
+
+    // Label `LblDernierSN`.
+    virtual void AfficheDernierSN(const QString& texte);
+    QString LblDernierSN() const { return dernierSN_; }
+
+    // Button `BtCancel`.
+    virtual void MontreBtCancel(bool visible);
+    virtual void LegendeBtCancel(const QString& legende);
+    virtual void CouleurBtCancel(const QColor& couleur);
+    bool BtCancelVisible() const { return cancelVisible_; }
+    QString BtCancelLegende() const { return cancelLegende_; }
+    QColor BtCancelCouleur() const { return cancelCouleur_; }
+
+    // Picture message window: text, auto-close time in ms (0: none), picture
+    // key or file. An empty text with no picture closes it; returns whether
+    // the window is shown.
+    virtual bool Message(const QString& texte, int dureeMs = 0, const QString& image = {});
+    void FermeMessage() { Message(QString(), 0, QString()); }
+    struct MessageAffiche {
+        QString texte;
+        int dureeMs;
+        QString image;
+    };
+    std::vector<MessageAffiche> historiqueMessages; // every call, in order
+
+    // Closing steps (print-server shutdown, message window), registered by the
+    // services that need them; run once, in registration order.
+    void SurFermeture(std::function<void()> action);
+    void ExecuteFermeture();
+
+    // Every "end the program" path: closing steps, then the process stops.
+    // When the stop hook returns (tests), FinProgrammeDemandee is thrown.
+    [[noreturn]] void FinProgramme(int code = 0);
+    std::function<void(int)> arretProcessus;
+    int finsDemandees = 0;
+
+private:
+    Operateur* operateur_;
+    QString info_;
+    QColor couleurInfo_;
+    QString dernierSN_;
+    bool cancelVisible_ = false;
+    QString cancelLegende_ = QStringLiteral("Arret");
+    QColor cancelCouleur_;
+    std::vector<std::function<void()>> fermeture_;
+    bool fermee_ = false;
+};

@@ -1,0 +1,20 @@
+#include "station/poste/Temps.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <chrono>
+
+double get_exact_milli_second() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+void timePause(float secondes) {
+    const double debut = static_cast<double>(qRound64(get_exact_milli_second()));
+    const double fin = debut + static_cast<double>(secondes) * 1000.0;
+    do {
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QThread::msleep(10);
+    } while (!(get_exact_milli_second() > fin));
+}

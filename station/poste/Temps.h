@@ -1,0 +1,10 @@
+#pragma once
+// Timing shared by every workflow: a monotonic millisecond clock and a pause
+// that keeps the window alive (cancel, stop, key presses, server sockets).
+
+// Milliseconds on a monotonic clock; never goes back, never wraps.
+double get_exact_milli_second();
+
+// Processes pending events and sleeps 10 ms per pass until `secondes` have
+// elapsed; runs at least one pass, so a pause of 0 lasts one sleep.
+void timePause(float secondes);

@@ -1,0 +1,19 @@
+#include "tests/support/PosteTest.h"
+
+#include "i18n/ModuleTraductions.h"
+
+PosteTest::PosteTest() : Poste(op) {
+    changeOperateur(op);
+    arretProcessus = [](int) {};
+    ChargeMessagesDefaut();
+    reglages.CheminProg = dossier.path();
+    reglages.FichierProg = dossier.path() + QStringLiteral("/progCompletPlateau.hex");
+    reglages.PortCarte = QStringLiteral("1:9600,n,8,1");
+    reglages.CodeUsine = QStringLiteral("0");
+    reglages.CodeOperateur = QStringLiteral("1");
+    reglages.NomCarteFuture = QStringLiteral("A50");
+    reglages.DroitMeuble = reglages.DroitProgrammation = reglages.DroitTestRails =
+        reglages.DroitTestPlateau = true;
+}
+
+QString PosteTest::fichier(const QString& nom) const { return dossier.filePath(nom); }

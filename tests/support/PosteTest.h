@@ -1,0 +1,19 @@
+#pragma once
+// A light station context for testing one workflow: a scripted operator, a
+// temporary trace folder, and an end of program that throws instead of exiting.
+#include "station/poste/Poste.h"
+#include "tests/support/OperateurScripte.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+class PosteTest : public Poste {
+public:
+    PosteTest();
+
+    OperateurScripte op;
+    QTemporaryDir dossier; // CheminProg points here
+
+    // Path of a file of the trace folder.
+    QString fichier(const QString& nom) const;
+};
