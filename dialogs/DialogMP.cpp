@@ -1,0 +1,82 @@
+#include "dialogs/DialogMP.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+QString MotPasseSaisi;
+
+namespace {
+// Used when the platform reports no caret blinking, so that the title still flashes.
+constexpr int kFlashDefautMs = 1000;
+} // namespace
+
+DialogMP::DialogMP(QWidget* parent) : QDialog(parent) {
+    MotPasseSaisi.clear();
+    setObjectName(QStringLiteral("DialogMP"));
+    setWindowTitle(QStringLiteral("Boîte de dialogue"));
+    setModal(true);
+
+    titre_ = new QLabel(this);
+    titre_->setObjectName(QStringLiteral("titre"));
+    titre_->setTextFormat(Qt::PlainText);
+    titre_->setWordWrap(true);
+    titre_->setAlignment(Qt::AlignCenter);
+    QFont gras = titre_->font();
+    gras.setBold(true);
+    titre_->setFont(gras);
+
+    textMP_ = new QLineEdit(this);
+    textMP_->setObjectName(QStringLiteral("TextMP"));
+    textMP_->setAccessibleName(QStringLiteral("Mot de passe"));
+    textMP_->setEchoMode(QLineEdit::Password);
+    // Every character shows as "*", whatever the style's own mask character.
+    textMP_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    titre_->setBuddy(textMP_);
+
+    label1_ = new QLabel(QStringLiteral("appuyer sur ENTER pour valider votre saisie"), this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setAlignment(Qt::AlignCenter);
+
+    auto* disposition = new QVBoxLayout(this);
+    disposition->addWidget(titre_);
+    disposition->addWidget(textMP_);
+    disposition->addWidget(label1_);
+    setMinimumWidth(320);
+
+    timerFlash_ = new QTimer(this);
+    timerFlash_->setObjectName(QStringLiteral("TimerFlash"));
+    const int periode = QApplication::cursorFlashTime();
+    timerFlash_->setInterval(periode > 0 ? periode : kFlashDefautMs);
+    connect(timerFlash_, &QTimer::timeout, this, &DialogMP::clignote);
+    connect(textMP_, &QLineEdit::returnPressed, this, &DialogMP::valide);
+    connect(this, &QDialog::finished, timerFlash_, &QTimer::stop);
+
+    textMP_->setFocus();
+}
+
+void DialogMP::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    timerFlash_->start();
+}
+
+void DialogMP::valide() {
+    MotPasseSaisi = textMP_->text();
+    accept();
+}
+
+void DialogMP::clignote() {
+    flash_ = !flash_;
+    if (flash_)
+        QApplication::alert(this, timerFlash_->interval());
+}
+
+QString DialogMP::Demande(QWidget* parent, const QString& titre, const QString& entete) {
+    DialogMP dialogue(parent);
+    dialogue.setWindowTitle(titre);
+    dialogue.titre()->setText(entete);
+    dialogue.exec();
+    return MotPasseSaisi;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The real operator: every modal exchange as a Qt dialog.
+#include "station/poste/Operateur.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class OperateurQt : public Operateur {
+public:
+    explicit OperateurQt(QWidget* parent = nullptr);
+
+    void Boite(const QString& texte, const QString& titre = {},
+               Icone icone = Icone::Aucune) override;
+    bool OuiNon(const QString& texte, const QString& titre = {}, Icone icone = Icone::Question,
+                bool nonParDefaut = false) override;
+    QString Saisie(const QString& invite, const QString& titre = {},
+                   const QString& defaut = {}) override;
+    QString MotDePasse(const QString& titre, const QString& entete) override;
+
+    void changeParent(QWidget* parent) { parent_ = parent; }
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+// Texts of the station break lines with CR (or CR LF); Qt widgets want LF.
+QString TexteAffichable(const QString& texte);
