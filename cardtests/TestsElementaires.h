@@ -24,3 +24,37 @@ QString TestPresenceLedAR(Poste& poste, QString& version);
 
 // Supply voltage: "TestAlim OK = 48.8v" or "TestAlim HS ...".
 QString TestAlimentation(Poste& poste);
+
+// Helpers shared by the card workflows.
+
+// Value of the leading decimal digits of `longueur` reply characters from
+// `position` (1-based); a field without digits, or past the end, gives 0.
+int ChampDecimal(const QByteArray& reponse, int position, int longueur);
+
+// Two upper-case hexadecimal digits, zero-padded, of a value 0..255.
+QByteArray DeuxChiffresHex(int valeur);
+
+// A single-precision number in its shortest form, with a point as separator.
+QString NombreCourt(float valeur);
+
+// 32 characters "0"/"1" from four three-digit decimal bytes of a reply
+// (first byte first, most significant bit first); compteur gets the "1"s.
+QString MotifQuatreOctets(const QByteArray& reponse, int& compteur);
+
+// The pattern in four groups of eight joined by "-".
+QString MotifEnGroupes(const QString& motif);
+
+// Holds the card port open for one procedure, so that it is closed on every
+// path, exceptions included.
+class PortCarteOuvert {
+public:
+    explicit PortCarteOuvert(Poste& poste);
+    ~PortCarteOuvert();
+    void ferme();
+    PortCarteOuvert(const PortCarteOuvert&) = delete;
+    PortCarteOuvert& operator=(const PortCarteOuvert&) = delete;
+
+private:
+    Poste& poste_;
+    bool ouvert_ = true;
+};

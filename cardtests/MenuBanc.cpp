@@ -1,0 +1,42 @@
+#include "cardtests/MenuBanc.h"
+
+#include "cardtests/TestsElementaires.h"
+
+#include <QColor>
+
+void mnuTestIRperm_Click(Poste& poste) {
+    QString version;
+    const QString texte = TestIRPermanent(poste, version);
+    poste.operateur().Boite(version + QLatin1Char('\r') + texte);
+    poste.CouleurInfo(QColor(255, 255, 255));
+    poste.AfficheInfo(QString());
+}
+
+void mnuTestIRsansManip_Click(Poste& poste) {
+    QString version;
+    const QString resultat = TestIRAutonome(poste, version);
+    poste.AfficheInfo(resultat);
+    poste.operateur().Boite(version + QLatin1Char('\r') + resultat);
+    poste.AfficheInfo(QString());
+}
+
+void mnuTestEA_Click(Poste& poste) {
+    // Spaces around a typed code are a slip of the keyboard, not a rail type.
+    const QString typeDemande =
+        poste.operateur()
+            .Saisie(QStringLiteral("Type Rail A trouver ? \rR08,R08S,R11,R13,R15,R18,R21,R30"),
+                    QString(), QStringLiteral("R08"))
+            .trimmed()
+            .toUpper();
+    if (typeDemande.isEmpty())
+        return;
+    QString version;
+    QString motif;
+    QString typeTrouve;
+    const QString resultat = TestPresenceEA(poste, version, motif, typeDemande, typeTrouve);
+    poste.AfficheInfo(resultat);
+    poste.operateur().Boite(QStringLiteral("version: ") + version + QStringLiteral("\rEA: ") +
+                            motif + QStringLiteral("\rmsg: ") + resultat +
+                            QStringLiteral("\rtype Rail Trouver: ") + typeTrouve);
+    poste.AfficheInfo(QString());
+}

@@ -1,0 +1,167 @@
+#include "cardlink/LiaisonCarte.h"
+#include "cardtests/TestsElementaires.h"
+#include "i18n/ModuleTraductions.h"
+#include "station/poste/Temps.h"
+
+#include <QCoreApplication>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// Power window of the auto-test; 255 means the receiver never saw the beam.
+constexpr int kPuissanceMin = 80;
+constexpr int kPuissanceMax = 190;
+constexpr int kAucuneReception = 255;
+
+// Status colours are written as blue-green-red integers, red in the low byte.
+QColor CouleurBGR(unsigned valeur) {
+    return QColor(valeur & 0xFF, (valeur >> 8) & 0xFF, (valeur >> 16) & 0xFF);
+}
+
+QString Texte(const QByteArray& reponse) {
+    return QString::fromLatin1(reponse);
+}
+
+} // namespace
+
+int ChampDecimal(const QByteArray& reponse, int position, int longueur) {
+    const QByteArray champ = reponse.mid(position - 1, longueur);
+    qsizetype i = 0;
+    while (i < champ.size() && champ.at(i) == ' ')
+        ++i;
+    int valeur = 0;
+    for (; i < champ.size() && champ.at(i) >= '0' && champ.at(i) <= '9'; ++i)
+        valeur = valeur * 10 + (champ.at(i) - '0');
+    return valeur;
+}
+
+QByteArray DeuxChiffresHex(int valeur) {
+    return (QByteArray("00") + QByteArray::number(valeur & 0xFF, 16).toUpper()).right(2);
+}
+
+QString NombreCourt(float valeur) {
+    char tampon[32];
+    const auto fin = std::to_chars(tampon, tampon + sizeof tampon, valeur);
+    return QString::fromLatin1(tampon, fin.ptr - tampon);
+}
+
+PortCarteOuvert::PortCarteOuvert(Poste& poste) : poste_(poste) {
+    OuvrePortCarte(poste_, poste_.reglages.PortCarte);
+}
+
+PortCarteOuvert::~PortCarteOuvert() {
+    ferme();
+}
+
+void PortCarteOuvert::ferme() {
+    if (ouvert_) {
+        ouvert_ = false;
+        FermePortcarte(poste_);
+    }
+}
+
+float ConvPuissanceIR(const QString& valeur, int mode) {
+    bool numerique = false;
+    const double v = valeur.trimmed().toDouble(&numerique);
+    if (!numerique)
+        return 0;
+    double resultat = 0;
+    if (mode == 1) {
+        resultat = std::trunc((v - 57) / 198 * 100);
+    } else if (mode == 2) {
+        const double x = ((v * 5.1 / 256) - 1.15) / 0.18;
+        resultat = std::trunc(x * 10) / 10;
+    }
+    return resultat < 0 ? 0.0f : static_cast<float>(resultat);
+}
+
+QString TestIRAutonome(Poste& poste, QString& version) {
+    poste.ArretDemande = false;
+    PortCarteOuvert port(poste);
+
+    QByteArray reponse = EnvoiEtReponseMorvane2(poste, "V##", 500);
+    if (EstErreur(reponse)) {
+        version = QStringLiteral("inconnue");
+        return Msg[65] + QStringLiteral(" (C5) ") + Texte(reponse);
+    }
+    version = Texte(reponse);
+
+    reponse = EnvoiEtReponseMorvane2(poste, "F##2", 2500);
+    if (EstErreur(reponse))
+        return Msg[65] + QStringLiteral(" (C6) ") + Texte(reponse);
+
+    const int pIR = ChampDecimal(reponse, 5, 3);
+    if (pIR < kPuissanceMin || pIR > kPuissanceMax) {
+        if (pIR == kAucuneReception)
+            return QStringLiteral("IR HS (C2) ") + Msg[66] + Msg[68];
+        return QStringLiteral("IR HS (C3) ") + Msg[66] + Msg[69] + QLatin1Char('=') +
+               QString::number(pIR);
+    }
+
+    // The beam must be lost at two thirds of the power found: the safety margin.
+    reponse = EnvoiEtReponseMorvane2(
+        poste, "F##0" + DeuxChiffresHex(static_cast<int>(std::floor(pIR / 1.5))), 500);
+    if (EstErreur(reponse))
+        return Msg[65] + QStringLiteral(" (C7) ") + Texte(reponse);
+
+    reponse = EnvoiEtReponseMorvane2(poste, "L##R", 500);
+    if (EstErreur(reponse))
+        return Msg[65] + QStringLiteral(" (C8) ") + Texte(reponse);
+    QString resultat;
+    if (reponse.mid(1, 1) == "0")
+        resultat = QStringLiteral("IR ok (pIR=") +
+                   NombreCourt(ConvPuissanceIR(QString::number(pIR), 1)) + QStringLiteral("%)");
+    else
+        resultat = QStringLiteral("IR HS (C1) ") + Msg[66] + Msg[67];
+
+    EnvoiEtReponseMorvane2(poste, "F##0" + DeuxChiffresHex(pIR), 500);
+    return resultat;
+}
+
+QString TestIRPermanent(Poste& poste, QString& version) {
+    poste.ArretDemande = false;
+    PortCarteOuvert port(poste);
+    const QByteArray identite = EnvoiEtReponseMorvane2(poste, "V##", 500);
+    version = EstErreur(identite) ? QStringLiteral("inconnue") : Texte(identite);
+
+    QString texte;
+    int compteur = 0;
+    while (!poste.ArretDemande) {
+        poste.MontreBtCancel(true);
+        ++compteur;
+        const QByteArray reponse = EnvoiEtReponseMorvane2(poste, "L##R", 500);
+        if (!EstErreur(reponse)) {
+            const QString pret = Texte(reponse.mid(0, 1));
+            const QString recu = Texte(reponse.mid(1, 1));
+            const QString bascule = Texte(reponse.mid(2, 1));
+            const int p = ChampDecimal(reponse, 4, 3);
+            const QString puissance = QString::number(p);
+            texte = QStringLiteral("Pret: ") + pret + QStringLiteral("  IR Reel : ") + recu +
+                    QStringLiteral("  basc : ") + bascule + QLatin1Char('\r') +
+                    QStringLiteral("  Puiss IR : ") + Texte(reponse.mid(3, 3)) +
+                    QStringLiteral("  (i= ") + NombreCourt(ConvPuissanceIR(puissance, 2)) +
+                    QStringLiteral("mA) ") + NombreCourt(ConvPuissanceIR(puissance, 1)) +
+                    QLatin1Char('%');
+            const bool dansFenetre = p >= kPuissanceMin && p <= kPuissanceMax;
+            unsigned couleur = 65535; // yellow
+            if (pret == QLatin1String("1") && bascule == QLatin1String("0"))
+                couleur = dansFenetre ? 65280 : 16776960; // green, cyan
+            else if (pret == QLatin1String("0"))
+                couleur = 255; // red
+            poste.CouleurInfo(CouleurBGR(couleur));
+        } else {
+            texte = Msg[65];
+            poste.CouleurInfo(CouleurBGR(16711935)); // magenta
+        }
+        poste.AfficheInfo(QStringLiteral("%1- ").arg(compteur % 100, 2, 10, QLatin1Char('0')) +
+                          texte);
+        timePause(0.03f);
+        QCoreApplication::processEvents();
+    }
+
+    port.ferme();
+    poste.MontreBtCancel(false);
+    poste.AfficheInfo(texte);
+    return texte;
+}
