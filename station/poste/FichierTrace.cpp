@@ -77,6 +77,16 @@ bool AjouteLigneTrace(const QString& chemin, const QString& ligne, QString* erre
     return true;
 }
 
+bool CreeFichierTrace(const QString& chemin, QString* erreur) {
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        if (erreur)
+            *erreur = f.errorString();
+        return false;
+    }
+    return true;
+}
+
 QStringList LitLignesTrace(const QString& chemin, bool* ok) {
     if (ok)
         *ok = true;

@@ -12,6 +12,10 @@ QString DepuisWindows1252(const QByteArray& octets);
 // readable reason, when the file cannot be opened or written.
 bool AjouteLigneTrace(const QString& chemin, const QString& ligne, QString* erreur = nullptr);
 
+// Opens the file for appending, creating it empty when missing, and closes
+// it: nothing is written. False, with a readable reason, when it cannot be.
+bool CreeFichierTrace(const QString& chemin, QString* erreur = nullptr);
+
 // All lines without their CR LF (a lone LF also ends a line). `ok` is false
 // when the file exists but cannot be read; a missing file gives no line.
 QStringList LitLignesTrace(const QString& chemin, bool* ok = nullptr);
