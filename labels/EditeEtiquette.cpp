@@ -1,0 +1,84 @@
+#include "labels/EditeEtiquette.h"
+
+#include "labels/LiaisonImprimante.h"
+
+namespace {
+const QChar DQ = QLatin1Char('"');
+
+QString Texte(const char* debut, const QString& valeur) {
+    return QLatin1String(debut) + DQ + ChampEPL2(valeur) + DQ;
+}
+} // namespace
+
+QString ChampEPL2(const QString& valeur) {
+    QString resultat;
+    resultat.reserve(valeur.size());
+    for (const QChar c : valeur) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            resultat += QLatin1Char('\\');
+        resultat += c;
+    }
+    return resultat;
+}
+
+QString TexteEtiquetteEA(const QString& resultatEA) {
+    if (resultatEA.startsWith(QLatin1String("EA ok")))
+        return resultatEA;
+    return resultatEA.mid(26, 35);
+}
+
+QString TexteEtiquetteLed(const QString& resultatLed) {
+    if (resultatLed.startsWith(QLatin1String("LedAR ok")))
+        return resultatLed;
+    if (resultatLed.size() > 31)
+        return resultatLed.mid(30, 35);
+    return resultatLed;
+}
+
+QString CodeSemaine(const QDate& date) {
+    const QDate premierJanvier(date.year(), 1, 1);
+    const int decalage = premierJanvier.dayOfWeek() - 1; // Monday = 0
+    const int semaine = (date.dayOfYear() - 1 + decalage) / 7 + 1;
+    const QString texte = QString::number(semaine) + date.toString(QStringLiteral("yy"));
+    return (QStringLiteral("0000") + texte).right(4);
+}
+
+QStringList LignesEtiquette(const QString& titre, const QString& codeType, const QString& sn,
+                            const QString& codeSemaine, const QString& codeUsine,
+                            const QString& codeOperateur, const QString& versionFW,
+                            const QString& nomCarte, const QString& resultatEA,
+                            const QString& resultatIR, const QString& resultatLed) {
+    QStringList l;
+    l << QString() << QStringLiteral("N") << QStringLiteral("O") << QStringLiteral("q408")
+      << QStringLiteral("Q203,24+0") << QStringLiteral("S2") << QStringLiteral("D6")
+      << QStringLiteral("ZT") << QStringLiteral("TTh:m") << QStringLiteral("TDy2.mn.dd");
+    l << Texte("A2,4,0,4,1,1,N,", titre);
+    l << Texte("B2,28,0,1,2,2,49,B,", codeType + QLatin1Char('-') + sn + QLatin1Char('-') +
+                                          codeSemaine + QLatin1Char('-') + codeUsine +
+                                          codeOperateur);
+    l << Texte("A4,118,0,4,1,1,N,", QStringLiteral("SN: ") + sn);
+    l << Texte("A268,89,0,1,1,1,N,", QStringLiteral("FW: ") + versionFW);
+    l << Texte("A181,118,0,4,1,1,N,", QStringLiteral("nom: ") + nomCarte);
+    if (!resultatIR.isEmpty())
+        l << Texte("A2,144,0,1,1,1,N,", QStringLiteral("IR : ") + resultatIR);
+    if (!resultatEA.isEmpty())
+        l << Texte("A2,160,0,1,1,1,N,", QStringLiteral("EA : ") + TexteEtiquetteEA(resultatEA));
+    if (!resultatLed.isEmpty())
+        l << Texte("A2,176,0,1,1,1,N,", QStringLiteral("led: ") + TexteEtiquetteLed(resultatLed));
+    l << QStringLiteral("P1");
+    return l;
+}
+
+void EditeEtiquette(Poste& poste, const QString& titre, const QString& codeType, const QString& sn,
+                    const QString& codeSemaine, const QString& codeUsine,
+                    const QString& codeOperateur, const QString& versionFW, const QString& nomCarte,
+                    const QString& resultatEA, const QString& resultatIR,
+                    const QString& resultatLed) {
+    const QStringList lignes =
+        LignesEtiquette(titre, codeType, sn, codeSemaine, codeUsine, codeOperateur, versionFW,
+                        nomCarte, resultatEA, resultatIR, resultatLed);
+    OuvrePortImprimante(poste);
+    for (const QString& ligne : lignes)
+        EnvoiLigneImprimante(poste, ligne + QStringLiteral("\r\n"));
+    FermePortImprimante(poste);
+}

@@ -1,0 +1,102 @@
+#pragma once
+// The link to the label printer: a serial port (MSCommImp), a parallel or
+// device path written as a file, or a TCP connection (WSclient), chosen by
+// the first three characters of portImp at every call. One job uses the link
+// at a time: a label opened while another one holds the link is kept whole
+// and printed right after it, so nothing mixes on the printer.
+#include "station/poste/Poste.h"
+
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class QTcpSocket;
+
+void OuvrePortImprimante(Poste& poste);
+// Sends the text unchanged (the caller adds CR LF where it wants one); a
+// text goes out as Windows-1252.
+void EnvoiLigneImprimante(Poste& poste, const QByteArray& octets);
+void EnvoiLigneImprimante(Poste& poste, const QString& texte);
+inline void EnvoiLigneImprimante(Poste& poste, const char* texte) {
+    EnvoiLigneImprimante(poste, QString::fromUtf8(texte));
+}
+void FermePortImprimante(Poste& poste);
+
+// Socket state numbers of the station (0 closed … 9 error) and their texts.
+QString TexteEtatSocket(int etat);
+// The one place where Qt's socket states meet those numbers. A socket that
+// failed reads 9, one whose peer closed reads 8; no socket at all reads 0.
+int EtatSocket(const QAbstractSocket* socket);
+
+// Texts shown by the link that are its own (not in the message table).
+namespace TextesLiaison {
+inline const QString demandeClose = QStringLiteral("demande close");
+inline const QString essai = QStringLiteral("essai : ");
+inline const QString nonFatale = QStringLiteral("Erreur non fatale dans OuvrePortImprimante");
+inline const QString erreurFerme = QStringLiteral("Erreur FermePortImprimante");
+} // namespace TextesLiaison
+
+class LiaisonImprimante : public QObject {
+    Q_OBJECT
+public:
+    // The link of this station, created on first use as a child of the Poste.
+    static LiaisonImprimante& de(Poste& poste);
+
+    explicit LiaisonImprimante(Poste& poste);
+    ~LiaisonImprimante() override;
+
+    void Ouvre();
+    void Envoi(const QByteArray& octets);
+    void Ferme();
+
+    // A whole job (what one client sent): printed now when the link is free,
+    // otherwise after the job that holds it, in order of arrival.
+    void Imprime(const QByteArray& travail);
+    // Queues a whole job without printing it yet.
+    void Ajoute(const QByteArray& travail) {
+        if (!travail.isEmpty())
+            file_.append(travail);
+    }
+    // Prints the jobs waiting, unless the link is in use (then its holder
+    // prints them when it lets the link go).
+    void VideFile();
+    int travauxEnAttente() const { return static_cast<int>(file_.size()); }
+    bool occupee() const { return !sessions_.empty() || vidage_; }
+
+    // The client socket, created on demand; null while closed.
+    QTcpSocket* WSclient() const { return WSclient_.get(); }
+    QTcpSocket& creeWSclient();
+    // Closes the client socket, whatever its state (station shutdown).
+    void FermeWSclient();
+
+    QSerialPort MSCommImp;
+
+private:
+    enum class Transport { Aucun, Serie, Fichier, Tcp };
+    Transport transport() const;
+    QString cheminFichier() const;
+
+    void ouvreTransport();
+    void envoiTransport(const QByteArray& octets);
+    void fermeTransport();
+    void ouvreTcp();
+    void imprimeFile();
+
+    struct Session {
+        bool differee;     // opened while another job held the link
+        QByteArray tampon; // what a deferred session sent
+    };
+
+    Poste& poste_;
+    std::vector<Session> sessions_;
+    QList<QByteArray> file_;
+    bool vidage_ = false;
+    QFile fichierImp_; // the "printer file number" of the LPT form
+    std::unique_ptr<QTcpSocket> WSclient_;
+};

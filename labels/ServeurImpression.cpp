@@ -1,0 +1,270 @@
+#include "labels/ServeurImpression.h"
+
+#include "labels/LiaisonImprimante.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+void LaisseTourner() {
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// Socket error numbers as the stations of the workshop know them.
+int NumeroErreur(QAbstractSocket::SocketError erreur) {
+    switch (erreur) {
+    case QAbstractSocket::AddressInUseError:
+        return 10048;
+    case QAbstractSocket::SocketAccessError:
+        return 10013;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return 10049;
+    case QAbstractSocket::SocketResourceError:
+        return 10055;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return 10045;
+    default:
+        return 10000 + int(erreur);
+    }
+}
+
+QString AdresseClient(const QTcpSocket& s) {
+    bool v4 = false;
+    const quint32 ip = s.peerAddress().toIPv4Address(&v4);
+    return v4 ? QHostAddress(ip).toString() : s.peerAddress().toString();
+}
+
+// End of the first print command line ("P" and digits, maybe ",copies")
+// at or after `debut`, or -1.
+qsizetype FinCommandeImpression(const QByteArray& tampon, qsizetype debut) {
+    static const QRegularExpression impression(QStringLiteral("^P\\d+(,\\d+)?$"));
+    qsizetype ligne = debut;
+    while (true) {
+        const qsizetype lf = tampon.indexOf('\n', ligne);
+        if (lf < 0)
+            return -1;
+        QByteArray texte = tampon.mid(ligne, lf - ligne);
+        if (texte.endsWith('\r'))
+            texte.chop(1);
+        if (impression.match(QString::fromLatin1(texte.trimmed())).hasMatch())
+            return lf + 1;
+        ligne = lf + 1;
+    }
+}
+
+} // namespace
+
+ServeurImpression& ServeurImpression::de(Poste& poste) {
+    auto* serveur = poste.findChild<ServeurImpression*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!serveur)
+        serveur = new ServeurImpression(poste);
+    return *serveur;
+}
+
+ServeurImpression::ServeurImpression(Poste& poste)
+    : QObject(&poste), poste_(poste), WSserveur_(new QTcpServer(this)) {
+    setObjectName(QStringLiteral("ServeurImpression"));
+    WSserveur_->setObjectName(QStringLiteral("WSserveur"));
+    connect(WSserveur_, &QTcpServer::newConnection, this,
+            &ServeurImpression::AccepteConnexionImpression);
+}
+
+ServeurImpression::~ServeurImpression() {
+    for (Canal& c : canaux_)
+        delete c.socket;
+}
+
+quint16 ServeurImpression::port() const {
+    return WSserveur_->isListening() ? WSserveur_->serverPort() : 0;
+}
+
+int ServeurImpression::etatCanal(int canal) const {
+    if (canal < 1 || canal > nombreCanaux())
+        return 0;
+    return EtatSocket(canaux_[canal - 1].socket);
+}
+
+void ServeurImpression::fermeCanal(int canal) {
+    Canal& c = canaux_[canal - 1];
+    if (!c.socket)
+        return;
+    QTcpSocket* s = c.socket;
+    c.socket = nullptr;
+    c.tampon.clear();
+    s->disconnect(this);
+    s->abort();
+    s->deleteLater();
+}
+
+void ServeurImpression::AccepteConnexionImpression() {
+    while (WSserveur_->hasPendingConnections()) {
+        QTcpSocket* nouveau = WSserveur_->nextPendingConnection();
+        if (!nouveau)
+            return;
+        nouveau->setParent(nullptr);
+        if (arrete_) {
+            nouveau->abort();
+            nouveau->deleteLater();
+            continue;
+        }
+
+        int libre = 0;
+        int servis = 0;
+        for (int i = 1; i <= nombreCanaux(); ++i) {
+            // A channel whose client left, or whose connection broke, is
+            // freed here so that it can serve again.
+            const int etat = etatCanal(i);
+            if (etat == 8 || etat == 9) {
+                poste_.Message(TextesServeur::liberation + QString::number(i), 0);
+                fermeCanal(i);
+                LaisseTourner();
+            }
+            if (etatCanal(i) == 0) {
+                if (libre == 0)
+                    libre = i;
+            } else {
+                ++servis;
+            }
+        }
+        if (servis >= kClientsMax) {
+            poste_.Message(
+                QStringLiteral("connexion refusee (%1 clients deja servis)   IP client : ")
+                        .arg(kClientsMax) +
+                    AdresseClient(*nouveau),
+                2000);
+            nouveau->abort();
+            nouveau->deleteLater();
+            continue;
+        }
+        if (libre == 0) {
+            if (nombreCanaux() >= 32767) {
+                nouveau->abort();
+                nouveau->deleteLater();
+                continue;
+            }
+            canaux_.push_back({});
+            libre = nombreCanaux();
+        }
+
+        const int canal = libre;
+        canaux_[canal - 1].socket = nouveau;
+        nouveau->setObjectName(QStringLiteral("WSserveur(%1)").arg(canal));
+        connect(nouveau, &QTcpSocket::readyRead, this,
+                [this, canal] { RecoitDonneesImpression(canal); });
+        connect(nouveau, &QTcpSocket::disconnected, this, [this, canal] { finDuClient(canal); });
+        LaisseTourner();
+        if (canaux_[canal - 1].socket != nouveau)
+            continue; // gone while events ran
+        poste_.Message(TexteEtatSocket(etatCanal(canal)) + QStringLiteral(" sur canal ") +
+                           QString::number(canal) + QStringLiteral("   IP client : ") +
+                           AdresseClient(*nouveau),
+                       2000);
+        // Data that came with the connection is not announced again.
+        if (nouveau->bytesAvailable() > 0)
+            RecoitDonneesImpression(canal);
+    }
+}
+
+void ServeurImpression::RecoitDonneesImpression(int canal) {
+    if (canal < 1 || canal > nombreCanaux() || !canaux_[canal - 1].socket)
+        return;
+    Canal& c = canaux_[canal - 1];
+    c.tampon += c.socket->readAll();
+    prendLabelsComplets(canal);
+}
+
+void ServeurImpression::prendLabelsComplets(int canal) {
+    Canal& c = canaux_[canal - 1];
+    qsizetype debut = 0;
+    qsizetype fin;
+    while ((fin = FinCommandeImpression(c.tampon, debut)) >= 0) {
+        confieALaLiaison(c.tampon.mid(debut, fin - debut));
+        debut = fin;
+    }
+    c.tampon.remove(0, debut);
+    if (c.tampon.size() > kTailleMaxSansImpression) {
+        const QString client = c.socket ? AdresseClient(*c.socket) : QString();
+        fermeCanal(canal);
+        poste_.Message(QStringLiteral("canal %1 ferme : plus de 1 Mo sans commande d'impression, "
+                                      "donnees perdues   IP client : ")
+                               .arg(canal) +
+                           client,
+                       5000);
+    }
+}
+
+void ServeurImpression::finDuClient(int canal) {
+    Canal& c = canaux_[canal - 1];
+    if (!c.socket)
+        return;
+    c.tampon += c.socket->readAll();
+    prendLabelsComplets(canal);
+    if (!canaux_[canal - 1].tampon.isEmpty()) {
+        confieALaLiaison(canaux_[canal - 1].tampon);
+        canaux_[canal - 1].tampon.clear();
+    }
+}
+
+void ServeurImpression::confieALaLiaison(const QByteArray& travail) {
+    LiaisonImprimante& liaison = LiaisonImprimante::de(poste_);
+    liaison.Ajoute(travail);
+    // Printed from the event loop rather than inside the socket's handler;
+    // a label in progress prints the queue itself when it lets the link go.
+    QTimer::singleShot(0, &liaison, [&liaison] { liaison.VideFile(); });
+}
+
+void ServeurImpression::Arrete() {
+    if (arrete_)
+        return;
+    arrete_ = true;
+    LiaisonImprimante& liaison = LiaisonImprimante::de(poste_);
+    liaison.VideFile();
+    liaison.FermeWSclient();
+    for (int i = 1; i <= nombreCanaux(); ++i) {
+        const int etat = etatCanal(i);
+        if (etat != 0) {
+            poste_.Message(TextesServeur::fermeture + QString::number(i) + QLatin1Char(' ') +
+                               TexteEtatSocket(etat),
+                           0);
+            fermeCanal(i);
+            LaisseTourner();
+        }
+    }
+    WSserveur_->close();
+}
+
+void DemarreServeurImpression(Poste& poste) {
+    ServeurImpression& serveur = ServeurImpression::de(poste);
+    poste.SurFermeture([&serveur] { serveur.Arrete(); });
+
+    const QString texte = poste.reglages.portSrv;
+    if (texte.isEmpty())
+        return;
+    bool ok = false;
+    const int port = texte.toInt(&ok);
+    if (!ok || port < 1 || port > 65535) {
+        poste.operateur().Boite(QStringLiteral("erreur n° 380 Valeur de propriété non valide : ") +
+                                    texte,
+                                QString(), Icone::Aucune);
+        poste.FinProgramme();
+    }
+    QTcpServer& ecoute = *serveur.WSserveur();
+    if (ecoute.listen(QHostAddress::Any, static_cast<quint16>(port)))
+        return;
+    if (ecoute.serverError() == QAbstractSocket::AddressInUseError) {
+        poste.operateur().Boite(TextesServeur::portOccupe, QString(), Icone::Aucune);
+        poste.reglages.portSrv.clear();
+        return;
+    }
+    poste.operateur().Boite(
+        QStringLiteral("erreur n° %1 ").arg(NumeroErreur(ecoute.serverError())) +
+            ecoute.errorString(),
+        QString(), Icone::Aucune);
+    poste.FinProgramme();
+}
