@@ -11,3 +11,7 @@ extern std::array<QString, kNombreMessages + 1> Msg;
 
 // Fills the table with its French defaults (entries without one become empty).
 void ChargeMessagesDefaut();
+
+// The translation database (ChargeMessagesTraduits, TraduitFeuille) and the
+// message base tool are declared below this line when they are built; they
+// overwrite entries of Msg after ChargeMessagesDefaut.
