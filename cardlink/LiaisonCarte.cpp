@@ -84,12 +84,13 @@ void OuvrePortCarte(Poste& poste, const QString& spec) {
         const QString demande = NumeroPortAffiche(spec.left(deuxPoints));
         const QString peripherique = Plateforme::PeripheriqueSerie(demande);
         if (port.isOpen()) {
-            if (peripherique != port.portName())
+            if (peripherique != port.property("peripheriqueCarte").toString())
                 ErreurNonFatale(poste);
         } else {
             numero = demande;
             port.setPortName(peripherique);
             port.setProperty("numeroPortCarte", numero);
+            port.setProperty("peripheriqueCarte", peripherique);
         }
         ReglageLigne r;
         if (LitReglageLigne(spec.mid(deuxPoints + 1), r)) {

@@ -1,0 +1,100 @@
+#pragma once
+// A line of simulated cards behind a pseudo-terminal. The station opens the
+// slave side (cheminPeripherique) like any serial port; the bus runs in its
+// own thread, reads command frames from the master side and writes the
+// cards' replies. Every access from the test thread is locked.
+#include "simulation/cartes/CarteSimulee.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+struct EvenementBus {
+    enum class Genre { Ouverture, Fermeture, Trame };
+    Genre genre = Genre::Trame;
+    QByteArray commande;    // without ESC, checksum and CR
+    QByteArray brut;        // the bytes as received, ESC to CR
+    bool checkSumOk = true; // a frame with a wrong checksum gets no answer
+    double instantMs = 0;   // monotonic clock of the bus
+};
+
+class BusSimule {
+public:
+    BusSimule();
+    ~BusSimule();
+    BusSimule(const BusSimule&) = delete;
+    BusSimule& operator=(const BusSimule&) = delete;
+
+    // Creates the pseudo-terminal and starts the thread; false with a reason
+    // when the system refuses. `lien`, when given, is a symbolic link made to
+    // point at the slave device (replaced if it exists).
+    bool start(const QString& lien = {}, QString* erreur = nullptr);
+    void stop();
+    bool enMarche() const;
+
+    // The device the station opens: the link when one was asked for.
+    QString cheminPeripherique() const;
+
+    // Cards on the line, in answering order.
+    void ajouteCarte(const CarteSimulee& carte);
+    void modifieCartes(const std::function<void(std::vector<CarteSimulee>&)>& action);
+    std::vector<CarteSimulee> cartes() const;
+    CarteSimulee carte(int indice) const;
+    void videCartes();
+
+    // Paces replies at 9600 baud (about 1.04 ms a character); instant otherwise.
+    void setCadence9600(bool oui);
+    // Gap between two replies to "?A" (one per card of the cabinet).
+    void setIntervalleAppelMs(int ms);
+
+    // Everything the bus saw, in order.
+    QList<EvenementBus> journal() const;
+    QList<QByteArray> commandes() const; // the command texts of the frames
+    // "ouverture", "fermeture" and the command texts, in order: shows how a
+    // procedure used the port.
+    QList<QByteArray> deroulement() const;
+    void videJournal();
+    // Waits until the journal holds at least `nombre` frames; false on time-out.
+    bool attendCommandes(int nombre, int timeoutMs) const;
+    // Whether the station holds the slave side open (as far as the bus can tell).
+    bool portOuvert() const;
+
+    // Bytes written to the line outside any reply (a card powering up, noise).
+    void injecte(const QByteArray& octets);
+
+private:
+    void boucle();
+    void traiteOctets(const QByteArray& octets);
+    void traiteTrame(const QByteArray& brut);
+    void planifie(double instant, const QByteArray& octets);
+    void journalise(EvenementBus e);
+    void envoieDu(double maintenant);
+
+    int maitre_ = -1;
+    int reveil_[2] = {-1, -1};
+    QString esclave_;
+    QString lien_;
+    std::thread fil_;
+    bool arret_ = false;
+
+    mutable std::mutex verrou_;
+    mutable std::condition_variable change_;
+    std::vector<CarteSimulee> cartes_;
+    QList<EvenementBus> journal_;
+    bool ouvert_ = false;
+    bool cadence_ = false;
+    int intervalleAppelMs_ = 20;
+
+    // Owned by the bus thread.
+    QByteArray enCours_;
+    struct Sortie {
+        double instant;
+        QByteArray octets;
+    };
+    std::vector<Sortie> sorties_;
+};

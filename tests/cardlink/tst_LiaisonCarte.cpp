@@ -1,0 +1,308 @@
+// The card link through a real pseudo-terminal: the station's QSerialPort on
+// one side, the simulated card bus on the other.
+#include "cardlink/LiaisonCarte.h"
+#include "i18n/ModuleTraductions.h"
+#include "simulation/cartes/BusSimule.h"
+#include "station/poste/Temps.h"
+#include "tests/support/PosteTest.h"
+
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+// Reply frame as a card sends it: "/" + head + data + checksum + CR.
+QByteArray Trame(const QByteArray& teteEtDonnees) {
+    return '/' + teteEtDonnees + CalculCSmorvane2(teteEtDonnees) + '\r';
+}
+
+} // namespace
+
+class TstLiaisonCarte : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<BusSimule> bus;
+    std::unique_ptr<PosteTest> poste;
+
+    QString reglage() const { return bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1"); }
+
+    CarteSimulee& carte0(std::vector<CarteSimulee>& v) { return v.front(); }
+
+private slots:
+    void init() {
+        bus = std::make_unique<BusSimule>();
+        QString erreur;
+        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
+        bus->ajouteCarte(CarteSimulee{});
+        poste = std::make_unique<PosteTest>();
+        poste->reglages.PortCarte = reglage();
+    }
+    void cleanup() {
+        if (poste)
+            FermePortcarte(*poste);
+        poste.reset();
+        bus.reset();
+    }
+
+    void checksum_data() {
+        QTest::addColumn<QByteArray>("texte");
+        QTest::addColumn<QByteArray>("attendu");
+        QTest::newRow("V##") << QByteArray("V##") << QByteArray("64");
+        QTest::newRow("W##L01") << QByteArray("W##L01") << QByteArray("B6");
+        QTest::newRow("W##L02") << QByteArray("W##L02") << QByteArray("B5");
+        QTest::newRow("abc") << QByteArray("abc") << QByteArray("DA");
+        QTest::newRow("vide") << QByteArray() << QByteArray("00");
+        QTest::newRow("somme multiple de 256") << QByteArray("\x80\x80", 2) << QByteArray("00");
+        // Card 100 of a rail bench: "A" then the character of code 148.
+        QTest::newRow("octet au-dela de 127") << QByteArray("VA\x94") << QByteArray("D5");
+    }
+    void checksum() {
+        QFETCH(QByteArray, texte);
+        QFETCH(QByteArray, attendu);
+        QCOMPARE(CalculCSmorvane2(texte), attendu);
+    }
+
+    void conversions_data() {
+        QTest::addColumn<int>("valeur");
+        QTest::addColumn<QString>("binaire");
+        QTest::addColumn<int>("uns");
+        QTest::newRow("5") << 5 << "00000101" << 2;
+        QTest::newRow("255") << 255 << "11111111" << 8;
+        QTest::newRow("0") << 0 << "00000000" << 0;
+        QTest::newRow("128") << 128 << "10000000" << 1;
+    }
+    void conversions() {
+        QFETCH(int, valeur);
+        QFETCH(QString, binaire);
+        QFETCH(int, uns);
+        int compteur = -1;
+        QCOMPARE(ConvDecBin(valeur, compteur), binaire);
+        QCOMPARE(compteur, uns);
+    }
+
+    void hexadecimal_data() {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<long>("valeur");
+        QTest::newRow("1F") << "1F" << 31L;
+        QTest::newRow("0a") << "0a" << 10L;
+        QTest::newRow("G1") << "G1" << 0L;
+        QTest::newRow("vide") << "" << 0L;
+        QTest::newRow("0C") << "0C" << 12L;
+        QTest::newRow("FFFF") << "FFFF" << 65535L;
+        QTest::newRow("espace") << " 1" << 0L;
+    }
+    void hexadecimal() {
+        QFETCH(QString, texte);
+        QFETCH(long, valeur);
+        QCOMPARE(ConvHexDec(texte), valeur);
+    }
+
+    // The exact bytes on the wire.
+    void trameV() {
+        OuvrePortCarte(*poste, reglage());
+        EnvoiCdeMorvane2(*poste, "V##");
+        QVERIFY(bus->attendCommandes(1, 2000));
+        const QByteArray attendu("\x1bV##64\r");
+        QCOMPARE(bus->journal().last().brut, attendu);
+        QCOMPARE(bus->commandes(), QList<QByteArray>{"V##"});
+        QCOMPARE(attendu.size(), 7);
+        const QList<int> octets{27, 86, 35, 35, 54, 52, 13};
+        for (int i = 0; i < 7; ++i)
+            QCOMPARE(static_cast<unsigned char>(attendu.at(i)), octets.at(i));
+    }
+
+    // Frames are bytes: a character past 127 goes out as one byte.
+    void trameOctetHaut() {
+        OuvrePortCarte(*poste, reglage());
+        EnvoiCdeMorvane2(*poste, QByteArray("VA\x94"));
+        QVERIFY(bus->attendCommandes(1, 2000));
+        QCOMPARE(bus->journal().last().brut, QByteArray("\x1bVA\x94"
+                                                        "D5\r"));
+        QVERIFY(bus->journal().last().checkSumOk);
+    }
+
+    void reponses_data() {
+        QTest::addColumn<QByteArray>("octets"); // what the card sends to V##
+        QTest::addColumn<QByteArray>("attendu");
+        QTest::addColumn<int>("trames"); // frames the station sent
+        QTest::newRow("bonne") << Trame("hXYZ") << QByteArray("XYZ") << 1;
+        QTest::newRow("sans donnees") << Trame("h") << QByteArray() << 1;
+        QTest::newRow("checksum faux")
+            << QByteArray("/hXYZ00\r") << QByteArray("Err: check sum incorrecte") << 2;
+        QTest::newRow("checksum minuscule")
+            << QByteArray("/hXYZ") + CalculCSmorvane2("hXYZ").toLower() + '\r'
+            << QByteArray("Err: check sum incorrecte") << 2;
+        QTest::newRow("sans slash")
+            << Trame("hXYZ").mid(1) << QByteArray("Err: ne commence pas par '/'") << 2;
+        QTest::newRow("deux caracteres")
+            << QByteArray("/h\r") << QByteArray("Err: check sum incorrecte") << 2;
+        QTest::newRow("trois caracteres")
+            << QByteArray("/h0\r") << QByteArray("Err: check sum incorrecte") << 2;
+        QTest::newRow("un caractere") << QByteArray("/\r") << QByteArray("Err: Time Out") << 2;
+        QTest::newRow("rien") << QByteArray() << QByteArray("Err: Time Out") << 2;
+        QTest::newRow("octets hauts") << Trame("h\xe9\x94\xff") << QByteArray("\xe9\x94\xff") << 1;
+    }
+    void reponses() {
+        QFETCH(QByteArray, octets);
+        QFETCH(QByteArray, attendu);
+        QFETCH(int, trames);
+        bus->modifieCartes([&](std::vector<CarteSimulee>& v) {
+            if (octets.isEmpty())
+                v.front().muette = true;
+            else
+                v.front().octetsImposes.insert("V##", octets);
+        });
+        OuvrePortCarte(*poste, reglage());
+        QCOMPARE(EnvoiEtReponseMorvane2(*poste, "V##", 200), attendu);
+        const QList<EvenementBus> j = bus->journal();
+        QList<double> instants;
+        for (const auto& e : j)
+            if (e.genre == EvenementBus::Genre::Trame)
+                instants << e.instantMs;
+        QCOMPARE(instants.size(), trames);
+        if (trames == 2) {
+            // The retry comes after the failed read and the 0.4 s pause.
+            const double ecart = instants[1] - instants[0];
+            QVERIFY2(ecart >= 400, qPrintable(QString::number(ecart)));
+            QVERIFY2(ecart < 2000, qPrintable(QString::number(ecart)));
+        }
+    }
+
+    void retardeeAuDeuxiemeEssai() {
+        bus->modifieCartes([](std::vector<CarteSimulee>& v) {
+            v.front().repondAuDeuxiemeEssai = true;
+            v.front().reponsesImposees.insert("V##", "hOK");
+        });
+        OuvrePortCarte(*poste, reglage());
+        QCOMPARE(EnvoiEtReponseMorvane2(*poste, "V##", 200), QByteArray("OK"));
+        QCOMPARE(bus->commandes().size(), 2);
+    }
+
+    // The reader stops at the first CR and leaves the rest waiting.
+    void lectureJusquauPremierCR() {
+        OuvrePortCarte(*poste, reglage());
+        bus->injecte(Trame("aUN") + Trame("bDEUX"));
+        QCOMPARE(LectRepMorvane2(*poste, 1000), QByteArray("UN"));
+        QCOMPARE(LectRepMorvane2(*poste, 1000), QByteArray("DEUX"));
+        QCOMPARE(lectReponseAutomate(*poste, 50), QByteArray());
+    }
+
+    void delaiDepasse() {
+        bus->modifieCartes([](std::vector<CarteSimulee>& v) { v.front().muette = true; });
+        OuvrePortCarte(*poste, reglage());
+        const double debut = get_exact_milli_second();
+        QCOMPARE(lectReponseAutomate(*poste, 200), QByteArray());
+        const double duree = get_exact_milli_second() - debut;
+        QVERIFY2(duree >= 199 && duree < 1500, qPrintable(QString::number(duree)));
+    }
+
+    // A reply arriving after its command was given up must not be read as
+    // the reply to the next command.
+    void reponsePerimeeEcartee() {
+        bus->modifieCartes([](std::vector<CarteSimulee>& v) {
+            v.front().reponsesImposees.insert("V##", "vANCIENNE");
+            v.front().reponsesImposees.insert("W##L01", "w065");
+            v.front().reponseDoublee = true;
+        });
+        OuvrePortCarte(*poste, reglage());
+        QCOMPARE(EnvoiEtReponseMorvane2(*poste, "V##", 200), QByteArray("ANCIENNE"));
+        QTest::qWait(50); // the duplicate is now waiting in the port
+        QCOMPARE(EnvoiEtReponseMorvane2(*poste, "W##L01", 200), QByteArray("065"));
+    }
+
+    void reponseTardiveEcartee() {
+        bus->modifieCartes([](std::vector<CarteSimulee>& v) {
+            v.front().delaiReponseMs = 300;
+            v.front().reponsesImposees.insert("V##", "vTARD");
+        });
+        OuvrePortCarte(*poste, reglage());
+        QCOMPARE(LectRepMorvane2(*poste, 0), QByteArray("Err: Time Out"));
+        EnvoiCdeMorvane2(*poste, "V##");
+        QCOMPARE(LectRepMorvane2(*poste, 100), QByteArray("Err: Time Out"));
+        QTest::qWait(300);
+        bus->modifieCartes([](std::vector<CarteSimulee>& v) {
+            v.front().delaiReponseMs = 3;
+            v.front().reponsesImposees.insert("V##", "vNOUVELLE");
+        });
+        QCOMPARE(EnvoiEtReponseMorvane2(*poste, "V##", 200), QByteArray("NOUVELLE"));
+    }
+
+    void ouvertureEtReglages() {
+        poste->ArretDemande = true;
+        OuvrePortCarte(*poste, reglage());
+        QVERIFY(poste->MSCommCarte.isOpen());
+        QCOMPARE(poste->MSCommCarte.baudRate(), 9600);
+        QCOMPARE(poste->MSCommCarte.parity(), QSerialPort::NoParity);
+        QCOMPARE(poste->MSCommCarte.dataBits(), QSerialPort::Data8);
+        QCOMPARE(poste->MSCommCarte.stopBits(), QSerialPort::OneStop);
+        QVERIFY(!poste->ArretDemande);
+        QVERIFY(poste->op.echanges.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(bus->portOuvert(), 2000);
+
+        // Opening again keeps the same port, without a word.
+        OuvrePortCarte(*poste, reglage());
+        QVERIFY(poste->op.echanges.isEmpty());
+        FermePortcarte(*poste);
+        QVERIFY(!poste->MSCommCarte.isOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!bus->portOuvert(), 2000);
+        FermePortcarte(*poste); // closed already: nothing happens, nothing shown
+        QVERIFY(poste->op.echanges.isEmpty());
+        QCOMPARE(bus->deroulement(), (QList<QByteArray>{"ouverture", "fermeture"}));
+    }
+
+    void changementDePortOuvert() {
+        OuvrePortCarte(*poste, reglage());
+        OuvrePortCarte(*poste, QStringLiteral("/dev/null/autre:9600,n,8,1"));
+        QCOMPARE(poste->op.boites(), QStringList{"Erreur non fatale dans OuvrePortCarte"});
+        QVERIFY(poste->MSCommCarte.isOpen());
+        QVERIFY(!EstErreur(EnvoiEtReponseMorvane2(*poste, "V##", 200))); // still the card's port
+        QCOMPARE(poste->finsDemandees, 0);
+    }
+
+    void reglageSansDeuxPoints() {
+        OuvrePortCarte(*poste, reglage());
+        OuvrePortCarte(*poste, QStringLiteral("3"));
+        QCOMPARE(poste->op.boites(), QStringList{"Erreur non fatale dans OuvrePortCarte"});
+        QVERIFY(poste->MSCommCarte.isOpen());
+    }
+
+    void echecsOuverture_data() {
+        QTest::addColumn<bool>("occupe");
+        QTest::newRow("n'existe pas") << false;
+        QTest::newRow("deja utilise") << true;
+    }
+    void echecsOuverture() {
+        QFETCH(bool, occupe);
+        QTemporaryDir dossier;
+        QString port = dossier.filePath(QStringLiteral("absent"));
+        QSerialPort autre;
+        if (occupe) {
+            port = bus->cheminPeripherique();
+            autre.setPortName(port);
+            QVERIFY(autre.open(QIODevice::ReadWrite));
+        }
+        bool fin = false;
+        try {
+            OuvrePortCarte(*poste, port + QStringLiteral(":9600,n,8,1"));
+        } catch (const FinProgrammeDemandee&) {
+            fin = true;
+        }
+        QVERIFY(fin);
+        QCOMPARE(poste->finsDemandees, 1);
+        QCOMPARE(poste->op.echanges.size(), 1);
+        const auto& boite = poste->op.echanges.first();
+        QCOMPARE(boite.titre, Msg[115]);
+        QCOMPARE(boite.titre, QStringLiteral("Erreur ouverture port carte"));
+        QCOMPARE(boite.icone, Icone::Exclamation);
+        const QString attendu =
+            QStringLiteral("Le port COM carte ") + port + QLatin1Char(' ') +
+            (occupe ? QStringLiteral("est déja utilisé") : QStringLiteral("n'existe pas"));
+        QCOMPARE(boite.texte, attendu);
+        QVERIFY(!poste->MSCommCarte.isOpen());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstLiaisonCarte)
+#include "tst_LiaisonCarte.moc"
