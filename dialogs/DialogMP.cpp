@@ -18,6 +18,8 @@ DialogMP::DialogMP(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DialogMP"));
     setWindowTitle(QStringLiteral("Boîte de dialogue"));
     setModal(true);
+    // The translation of the dialog's texts (form name "DialogMP") goes here
+    // once the translation database is built.
 
     titre_ = new QLabel(this);
     titre_->setObjectName(QStringLiteral("titre"));

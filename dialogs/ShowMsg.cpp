@@ -151,11 +151,7 @@ ShowMsg& ShowMsg::instance() {
     if (!instance_) {
         instance_ = new ShowMsg;
         // Deleted while the application still exists, before its widgets go.
-        static bool enregistre = false;
-        if (!enregistre) {
-            qAddPostRoutine(detruitInstance);
-            enregistre = true;
-        }
+        qAddPostRoutine(detruitInstance);
     }
     return *instance_;
 }
