@@ -7,6 +7,10 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace Plateforme {
 
 namespace {
@@ -76,6 +80,11 @@ bool OuvreEditeurTexte(const QString& fichier) {
 
 bool LanceProgramme(const QString& programme, const QStringList& arguments,
                     const QString& dossierCourant, QString* erreur) {
+    return LanceProgramme(programme, arguments, dossierCourant, ModeFenetre::Normale, erreur);
+}
+
+bool LanceProgramme(const QString& programme, const QStringList& arguments,
+                    const QString& dossierCourant, ModeFenetre mode, QString* erreur) {
     QString exe = CheminLocal(programme);
     QStringList args = arguments;
 #ifndef Q_OS_WIN
@@ -92,6 +101,15 @@ bool LanceProgramme(const QString& programme, const QStringList& arguments,
     processus.setArguments(args);
     if (!dossierCourant.isEmpty())
         processus.setWorkingDirectory(CheminLocal(dossierCourant));
+#ifdef Q_OS_WIN
+    processus.setCreateProcessArgumentsModifier([mode](QProcess::CreateProcessArguments* a) {
+        a->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        a->startupInfo->wShowWindow =
+            mode == ModeFenetre::Reduite ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+    });
+#else
+    Q_UNUSED(mode);
+#endif
     qint64 pid = 0;
     if (processus.startDetached(&pid))
         return true;

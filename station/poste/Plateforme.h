@@ -41,4 +41,10 @@ bool OuvreEditeurTexte(const QString& fichier);
 bool LanceProgramme(const QString& programme, const QStringList& arguments,
                     const QString& dossierCourant, QString* erreur = nullptr);
 
+// How the started program shows its first window. Honoured where the system
+// lets the caller choose (Windows); elsewhere the program decides.
+enum class ModeFenetre { Normale, Reduite };
+bool LanceProgramme(const QString& programme, const QStringList& arguments,
+                    const QString& dossierCourant, ModeFenetre mode, QString* erreur = nullptr);
+
 } // namespace Plateforme
