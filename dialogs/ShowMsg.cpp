@@ -280,8 +280,7 @@ bool ShowMsg::Message(const QString& texte, int dureeMs, const QString& image) {
         if (const QScreen* ecran = QGuiApplication::primaryScreen())
             move(ecran->availableGeometry().center() - rect().center());
     }
-    show();
-    raise();
+    show(); // kept above the other windows by its stays-on-top flag
     repaint();
     return true;
 }
