@@ -179,8 +179,13 @@ QByteArray lectReponseAutomate(Poste& poste, int timeoutMs) {
             }
         }
         const double ecoule = get_exact_milli_second() - debut;
-        if (ecoule > timeoutMs)
+        if (ecoule > timeoutMs) {
+            // Characters the system already holds are waiting characters too,
+            // even when the time is up (or was never given).
+            if (port.waitForReadyRead(0) && port.bytesAvailable() > 0)
+                continue;
             return {};
+        }
         // Sleep in the kernel until a character comes or the time is up; +1
         // so that the deadline is passed when the wait ends empty.
         const int reste = static_cast<int>(timeoutMs - ecoule) + 1;

@@ -286,19 +286,19 @@ void BusSimule::traiteTrame(const QByteArray& brut) {
     const QByteArray& cde = e.commande;
     const double maintenant = Maintenant();
 
-    // Roll call of a cabinet: every card of it answers in turn.
+    // Roll call of a cabinet: each card answers in its own time slot, so
+    // that card n is heard n slots after the command.
     if (cde.size() == 2 && cde.at(0) == '?') {
-        double instant = maintenant;
         for (CarteSimulee& c : cartes_) {
-            if (c.meuble != cde.at(1))
+            if (c.nom.isEmpty() || c.nom.at(0) != cde.at(1))
                 continue;
+            const double instant = maintenant + c.delaiReponseMs +
+                                   static_cast<double>(c.numero()) * intervalleAppelMs_;
             for (const QByteArray& r : c.repond(cde)) {
-                instant += c.delaiReponseMs;
                 planifie(instant, c.trame(r));
                 if (c.reponseDoublee)
                     planifie(instant, c.trame(r));
             }
-            instant += intervalleAppelMs_;
         }
         return;
     }

@@ -49,7 +49,9 @@ public:
 
     // Paces replies at 9600 baud (about 1.04 ms a character); instant otherwise.
     void setCadence9600(bool oui);
-    // Gap between two replies to "?A" (one per card of the cabinet).
+    // Time slot of one card in the replies to "?" + cabinet letter: card n
+    // answers n slots after the command (10 ms by default, so that 100 cards
+    // answer within the station's 1.2 s).
     void setIntervalleAppelMs(int ms);
 
     // Everything the bus saw, in order.
@@ -88,7 +90,7 @@ private:
     QList<EvenementBus> journal_;
     bool ouvert_ = false;
     bool cadence_ = false;
-    int intervalleAppelMs_ = 20;
+    int intervalleAppelMs_ = 10;
 
     // Owned by the bus thread.
     QByteArray enCours_;

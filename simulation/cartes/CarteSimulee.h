@@ -7,30 +7,36 @@
 
 struct CarteSimulee {
     // Identity. The wire name is two bytes: cabinet letter, then the
-    // character of code 48 + tray number ("A1" is tray 1 of cabinet A).
+    // character of code 48 + tray number ("A1" is tray 1 of cabinet A); the
+    // card answers to it, to "##", and to "?" + its cabinet letter.
     QByteArray nom = QByteArrayLiteral("A1");
     QByteArray sn = QByteArrayLiteral("0A1B");
     QByteArray version = QByteArrayLiteral("PLT2 v2.14");
     QByteArray apresSN = QByteArrayLiteral("c"); // between the SN and "]"
     QByteArray versionCouche;                    // two hex digits, empty: no layer board
-    char meuble = 'A';                           // answers to "?A" when it is cabinet A
 
     // IR barrier: the power its automatic adjustment settles on (255: no
-    // beam at any power), and the lowest power at which the beam is received.
+    // beam at any power) and the lowest power at which the beam is received.
     int puissanceIRTrouvee = 120;
     int seuilReceptionIR = 100;
     int puissanceIR = 120; // power currently set
+    bool pretIR = true;    // ready flag of the IR state
+    bool basculeIR = false;
 
     // EA presence: 32 characters "0"/"1", position 32 is EA 1.
     QByteArray presenceEA = QByteArrayLiteral("00000000000000001111111111111111");
-    // Rear LEDs that light when asked: 32 characters, position 32 is LED 1.
+    // Rear LEDs the card detects: same layout, position 32 is LED 1.
     QByteArray ledsAR = QByteArrayLiteral("11111111111111111111111111111111");
-    double alimentation = 48.8; // supply measure, volts
+    double alimentation = 48.8; // supply, volts
+    bool alimentee = true;      // false: the supply is off, the card is silent
+    // The operator switches the supply off after this many discharge
+    // firings (0: never).
+    int coupureApresDecharges = 0;
 
     // Faults.
     bool muette = false;                // never answers
     bool repondAuDeuxiemeEssai = false; // ignores a command the first time it hears it
-    bool mauvaisCheckSum = false;       // checksum off by one
+    bool mauvaisCheckSum = false;       // checksum of other data
     bool checkSumMinuscule = false;     // checksum in lower-case hexadecimal
     bool sansSlash = false;             // reply frame starts without "/"
     bool reponseDoublee = false;        // sends every reply twice
@@ -41,19 +47,31 @@ struct CarteSimulee {
     QMap<QByteArray, QByteArray> reponsesImposees;
     QMap<QByteArray, QByteArray> octetsImposes;
 
-    // What the card knows of the last command it heard (for the retry fault).
+    // What the card did, for the tests to look at.
     QByteArray derniereCommande;
-    int nombreEA = 0; // EAs fired since power-up
+    bool presenceMesuree = false;    // an "I..E" measure was made
+    QByteArray parametresEA;         // the 4 hex digits of the last measure
+    QList<int> eaTirees;             // EA numbers fired, in order
+    QList<QByteArray> commandesEA;   // the fire commands' parameters (after the EA character)
+    QList<QByteArray> sequencesLeds; // "D..C0" + f + k: the two characters f, k
+    int basculesLeds = 0;            // "D**T" heard
+    int decharges = 0;               // EA 1 fired with the discharge parameters
 
-    // Reply data (head character first) to one command addressed to this
-    // card, or nothing when it stays silent. `commande` has no ESC, no
-    // checksum, no CR.
+    // Reply data (head character first) to one command this card hears, or
+    // nothing when it stays silent. `commande` has no ESC, checksum or CR.
     QList<QByteArray> repond(const QByteArray& commande);
 
-    // The full frame for reply data: "/" + data + checksum + CR, with the
-    // card's faults applied.
+    // The bytes of a reply: "/" + data + checksum + CR, faults applied.
     QByteArray trame(const QByteArray& donnees) const;
 
     // Identity reply: version "[" SN ... "]" layer-board version.
     QByteArray identite() const;
+    // Card number on its cabinet (tray or bench position): code of the
+    // second name character − 48.
+    int numero() const;
+    // Raw supply measure the card reports for `alimentation`.
+    int mesureAlimentation() const;
 };
+
+// A wire name from a cabinet letter and a tray number ("A", 5 gives "A5").
+QByteArray NomCarteSimulee(char meuble, int numero);
