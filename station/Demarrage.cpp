@@ -1,0 +1,204 @@
+// Start-up of the main window: command line, login, rights, trace files.
+#include "station/F1posteProgrammation.h"
+#include "station/LigneCommande.h"
+#include "station/MotsDePasseOperateurs.h"
+
+#include "i18n/ModuleTraductions.h"
+#include "station/poste/FichierTrace.h"
+#include "station/poste/Plateforme.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kFinNormale = 0;
+constexpr int kFinEchec = 1;
+
+QString TitreDialogueMotDePasse() {
+    const VersionLogiciel v = versionLogiciel();
+    return NomProgramme() + QStringLiteral(" ") +
+           QStringLiteral("  v%1.%2.%3 (%4)")
+               .arg(v.major)
+               .arg(v.minor)
+               .arg(v.revision)
+               .arg(v.commentaire);
+}
+
+} // namespace
+
+void F1posteProgrammation::Demarre(const QString& ligneCommande) {
+    Reglages& r = poste_.reglages;
+    const QString ligne = ligneCommande.trimmed();
+
+    // The help box is made of messages: the table is filled before anything is shown.
+    ChargeMessagesDefaut();
+
+    if (ligne.isEmpty() || ligne == QStringLiteral("?")) {
+        AfficheAideLigneCde();
+        poste_.FinProgramme(kFinNormale);
+    }
+
+    for (QWidget* w :
+         {static_cast<QWidget*>(BtAttribueMeuble), static_cast<QWidget*>(BtAideAttribMeuble),
+          static_cast<QWidget*>(BtTestPlateauSeul), static_cast<QWidget*>(BtAideTestPlateau),
+          static_cast<QWidget*>(BtVisuTraceTestPlateauSeul)})
+        w->setVisible(false);
+    r.DroitMeuble = r.DroitProgrammation = r.DroitTestRails = r.DroitTestPlateau = false;
+
+    baseTraduction = AnalyseFt(RechParamLigneCdeChemin(ligne, QStringLiteral("ft"), {}),
+                               QCoreApplication::applicationDirPath());
+    chargeTraductions();
+
+    r.CheminProg = RechParamLigneCdeChemin(ligne, QStringLiteral("pp"),
+                                           QStringLiteral("C:\\morvane\\appli\\icProg105C"));
+    r.FichierProg = RechParamLigneCdeChemin(
+        ligne, QStringLiteral("fp"), QStringLiteral("c:\\morvane\\appli\\progCompletPlateau.hex"));
+    r.PortCarte = RechParamLigneCdePort(ligne, QStringLiteral("com"), QStringLiteral("1")) +
+                  QStringLiteral(":9600,n,8,1");
+
+    const CibleImprimante imprimante = AnalysePortImp(
+        RechParamLigneCdePort(ligne, QStringLiteral("portImp"), QStringLiteral("2")));
+    r.portImp = imprimante.portImp;
+    r.AdresseImp = imprimante.adresse;
+    r.PortTcpImp = imprimante.portTcp;
+
+    r.portSrv = RechParamLigneCde(ligne, QStringLiteral("portSrv"), {}).toUpper();
+    if (!r.portSrv.isEmpty())
+        demarreServeurImpression();
+
+    r.CodeUsine = RechParamLigneCde(ligne, QStringLiteral("us"), QStringLiteral("0")).left(1);
+
+    // The password file is checked before the operator is asked to type anything.
+    FichierMotsDePasse motsDePasse;
+    QString erreur;
+    if (!motsDePasse.Lit(CheminFichierMotsDePasse(), &erreur)) {
+        poste_.operateur().Boite(erreur, {}, Icone::Critique);
+        poste_.FinProgramme(kFinEchec);
+    }
+
+    QString motDePasse = RechParamLigneCde(ligne, QStringLiteral("op"), {});
+    if (motDePasse.isEmpty()) {
+        motDePasse = poste_.operateur().MotDePasse(TitreDialogueMotDePasse(), Msg[101]).toUpper();
+        if (motDePasse.isEmpty())
+            poste_.FinProgramme(kFinEchec);
+    }
+
+    r.CodeOperateur.clear();
+    const std::optional<QChar> code = motsDePasse.CodeDuMotDePasse(motDePasse);
+    const std::optional<DroitsOperateur> droits = code ? DroitsDuCode(*code) : std::nullopt;
+    if (!droits) {
+        poste_.operateur().Boite(Msg[102], {}, Icone::Critique);
+        poste_.FinProgramme(kFinEchec);
+    }
+    r.CodeOperateur = QString(droits->code);
+    r.DroitMeuble = droits->meuble;
+    r.DroitProgrammation = droits->programmation;
+    r.DroitTestRails = droits->testRails;
+    r.DroitTestPlateau = droits->testPlateau;
+
+    r.NomCarteFuture =
+        RechParamLigneCde(ligne, QStringLiteral("nc"), QStringLiteral("A50")).left(3).trimmed();
+
+    if (r.DroitMeuble) {
+        BtAttribueMeuble->setVisible(true);
+        BtAideAttribMeuble->setVisible(true);
+    }
+    if (r.DroitTestPlateau) {
+        BtTestPlateauSeul->setVisible(true);
+        BtAideTestPlateau->setVisible(true);
+        BtVisuTraceTestPlateauSeul->setVisible(true);
+    }
+    BtAttribuSN->setText(BtAttribuSN->text() + QStringLiteral(" (--> ") + r.NomCarteFuture +
+                         QStringLiteral(")"));
+    infoProg->setText(r.FichierProg);
+
+    const VersionLogiciel v = versionLogiciel();
+    QString etat = QStringLiteral("Version %1.%2.%3 (%4)")
+                       .arg(v.major)
+                       .arg(v.minor)
+                       .arg(v.revision)
+                       .arg(v.commentaire) +
+                   QLatin1Char('\r');
+    if (!r.portSrv.isEmpty())
+        etat += QStringLiteral("Srv ImpEtq sur port: ") + r.portSrv;
+    if (!r.portImp.isEmpty())
+        etat += QStringLiteral("     Port Imp: ") + r.portImp;
+    poste_.AfficheInfo(etat);
+
+    verifieFichiersTrace();
+
+    poste_.MontreBtCancel(false);
+
+    appliqueDroits();
+}
+
+void F1posteProgrammation::appliqueDroits() {
+    const Reglages& r = poste_.reglages;
+    QString titre;
+    for (QWidget* w :
+         {static_cast<QWidget*>(BtProgTestPlateau), static_cast<QWidget*>(BtAideProgrammation),
+          static_cast<QWidget*>(BtAttribuSN), static_cast<QWidget*>(LblDernierSN),
+          static_cast<QWidget*>(BtProgrammateurSETUP), static_cast<QWidget*>(BtVisuTraceCarte),
+          static_cast<QWidget*>(infoProg)})
+        w->setVisible(r.DroitProgrammation);
+    if (r.DroitProgrammation)
+        titre = QStringLiteral("Programmation/ ") + titre;
+    for (QWidget* w :
+         {static_cast<QWidget*>(BTVisuTraceRail), static_cast<QWidget*>(BtTestRailsMeuble),
+          static_cast<QWidget*>(BtAideTestRails)})
+        w->setVisible(r.DroitTestRails);
+    if (r.DroitTestRails)
+        titre = QStringLiteral("Test Rails/ ") + titre;
+    // The whole port, not only its first character: port 12 reads "com12".
+    titre += QStringLiteral(" com") + r.PortCarte.section(QLatin1Char(':'), 0, 0) +
+             QStringLiteral(" op=") + r.CodeOperateur;
+    setWindowTitle(titre);
+
+    // A group whose every control is hidden would only be an empty frame.
+    for (QGroupBox* cadre : cadres_) {
+        bool garni = false;
+        for (QWidget* w : cadre->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            garni = garni || !w->isHidden();
+        cadre->setVisible(garni);
+    }
+}
+
+void F1posteProgrammation::verifieFichiersTrace() {
+    const Reglages& r = poste_.reglages;
+    const QString snCarte = Plateforme::CheminDans(r.CheminProg, QStringLiteral("SNcarte.txt"));
+    const QFileInfo dossier(QFileInfo(snCarte).path());
+    if (r.CheminProg.isEmpty() || !dossier.isDir()) {
+        poste_.operateur().Boite(r.CheminProg + QStringLiteral(" ") + Msg[103], {},
+                                 Icone::Critique);
+        AfficheAideLigneCde();
+        poste_.FinProgramme(kFinEchec);
+    }
+    QString erreur;
+    if (!CreeFichierTrace(snCarte, &erreur)) {
+        poste_.operateur().Boite(snCarte + QStringLiteral(" : ") + erreur, {}, Icone::Critique);
+        poste_.FinProgramme(kFinEchec);
+    }
+
+    // From here on a trace file that cannot be read only costs the display.
+    const QString entete = PremiereLigneTrace(snCarte);
+    if (!entete.isEmpty())
+        poste_.AfficheDernierSN(Msg[17] + QStringLiteral("=") + entete.mid(12, 4));
+    CreeFichierTrace(Plateforme::CheminDans(r.CheminProg, QStringLiteral("SNrail.txt")));
+}
+
+void F1posteProgrammation::chargeTraductions() {
+    // Translated messages and window texts (database named by `ft`) are loaded
+    // here once the translation store exists: ChargeMessagesTraduits, then
+    // TraduitFeuille("F1posteProgrammation") and the loading of the other
+    // windows; reglages.BaseTraduction names the database when it is in use.
+}
+
+void F1posteProgrammation::demarreServeurImpression() {
+    // The label print server listens on reglages.portSrv once the labels
+    // service provides it (DemarreServeurImpression); until then the option
+    // is accepted and shown.
+}

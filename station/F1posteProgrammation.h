@@ -1,0 +1,133 @@
+#pragma once
+// The main window "Poste de Programmation". It is the station context of the
+// program: what the workflows show through Poste lands in its widgets.
+#include "station/LigneCommande.h"
+#include "station/poste/Poste.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class F1posteProgrammation;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+class PosteF1 : public Poste {
+    Q_OBJECT
+public:
+    PosteF1(F1posteProgrammation& fenetre, Operateur& operateur);
+
+    void AfficheInfo(const QString& texte) override;
+    void CouleurInfo(const QColor& fond) override;
+    void AfficheDernierSN(const QString& texte) override;
+    void MontreBtCancel(bool visible) override;
+    void LegendeBtCancel(const QString& legende) override;
+    void CouleurBtCancel(const QColor& couleur) override;
+    bool Message(const QString& texte, int dureeMs = 0, const QString& image = {}) override;
+
+private:
+    F1posteProgrammation& fenetre_;
+};
+
+class F1posteProgrammation : public QMainWindow {
+    Q_OBJECT
+public:
+    // The program's window: modal exchanges through Qt dialogs.
+    explicit F1posteProgrammation(QWidget* parent = nullptr);
+    // Any operator (tests pass a scripted one).
+    explicit F1posteProgrammation(Operateur& operateur, QWidget* parent = nullptr);
+    ~F1posteProgrammation() override;
+
+    Poste& poste() { return poste_; }
+    const Poste& poste() const { return poste_; }
+
+    // Start-up, before the window is shown: reads the command line, logs the
+    // operator in and sets up the window. Its end paths go through
+    // Poste::FinProgramme (help, wrong or empty password, unusable trace folder).
+    void Demarre(const QString& ligneCommande);
+
+    void AfficheAideLigneCde();
+    void AfficheVersionLogiciel();
+    QString TexteVersionLogiciel() const;
+
+    // Translation database named by `ft` (empty when none is named).
+    BaseTraduction baseTraduction;
+
+    // What the workflow buttons and menu entries run; empty does nothing.
+    // While one of the card workflows runs, the others are refused (the card
+    // port is one), but cancel, stop, help and the viewers stay usable.
+    struct Commandes {
+        std::function<void()> BtVerifConnection, BtProgTestPlateau, BtProgrammateurSETUP,
+            BtUploader, BtAttribuSN, BTrenomCarte, BtImpEtqCarteLue, BtTestPlateauSeul,
+            BtTestRailsMeuble, BtAttribueMeuble;
+        std::function<void()> BtAideProgrammation, BtAideTestRails, BtAideTestPlateau,
+            BtAideAttribMeuble;
+        std::function<void()> mnuTestIRperm, mnuTestIRsansManip, mnuTestEA, mnuAffAideProgrammation,
+            mnuAffAideTestRails, mnuCreationBaseMessages;
+    };
+    Commandes commandes;
+
+    // How the trace viewers open a file (the platform's text editor).
+    std::function<bool(const QString&)> ouvreEditeur;
+
+    // Controls, named as their objectName.
+    QPushButton* BtVerifConnection;
+    QPushButton* BtProgTestPlateau;
+    QPushButton* BtProgrammateurSETUP;
+    QPushButton* BtUploader;
+    QPushButton* BtAttribuSN;
+    QPushButton* BTrenomCarte;
+    QPushButton* BtImpEtqCarteLue;
+    QPushButton* BtTestPlateauSeul;
+    QPushButton* BtTestRailsMeuble;
+    QPushButton* BtAttribueMeuble;
+    QPushButton* BtVisuTraceCarte;
+    QPushButton* BTVisuTraceRail;
+    QPushButton* BtVisuTraceTestPlateauSeul;
+    QPushButton* BtAideProgrammation;
+    QPushButton* BtAideTestRails;
+    QPushButton* BtAideTestPlateau;
+    QPushButton* BtAideAttribMeuble;
+    QPushButton* BtCancel;
+    QPushButton* BtSTOP;
+    QLabel* info;
+    QLabel* infoProg;
+    QLabel* LblDernierSN;
+    QMenu* mnuFonctions;
+    QAction* mnuVersionLogiciel;
+    QAction* mnuTestIRperm;
+    QAction* mnuTestIRsansManip;
+    QAction* mnuTestEA;
+    QAction* mnuAffLigneCde;
+    QAction* mnuAffAideProgrammation;
+    QAction* mnuAffAideTestRails;
+    QAction* mnuCreationBaseMessages;
+
+    // Whether a card workflow is running.
+    bool travailEnCours() const { return travailEnCours_; }
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+    void closeEvent(QCloseEvent* evenement) override;
+
+private:
+    void construit();
+    void branche();
+    // Runs a click handler: an end of the program requested inside it stops
+    // it there; an unexpected failure is reported and the station goes on.
+    void execute(const std::function<void()>& action, const QString& nom, bool exclusif);
+    void visualise(const QString& nomFichier);
+    void appliqueDroits();
+    void verifieFichiersTrace();
+    void chargeTraductions();
+    void demarreServeurImpression();
+
+    std::unique_ptr<Operateur> operateurQt_; // only when the window makes its own
+    PosteF1 poste_;
+    QList<QGroupBox*> cadres_;
+    bool travailEnCours_ = false;
+    bool fin_ = false;
+};

@@ -1,0 +1,59 @@
+#pragma once
+// Operator login: the fixed code -> rights table, and the installation file
+// that holds one salted PBKDF2-HMAC-SHA256 digest of each operator's password.
+// The passwords themselves never appear in the program.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+#include <utility>
+
+struct DroitsOperateur {
+    QChar code;
+    bool meuble;
+    bool programmation;
+    bool testRails;
+    bool testPlateau;
+};
+
+// The 19 operator codes, in the order their passwords are compared.
+const std::array<DroitsOperateur, 19>& TableOperateurs();
+std::optional<DroitsOperateur> DroitsDuCode(QChar code);
+
+// The password file of this installation: $CALVANET_MOTS_DE_PASSE when set,
+// else "operateurs.mdp" beside the program.
+QString CheminFichierMotsDePasse();
+
+inline constexpr int kIterationsMinimum = 200000;
+
+// File layout (text, UTF-8, "#" lines and blank lines ignored):
+//   pbkdf2-sha256 <iterations> <salt, base64>
+//   <operator code> <digest of the upper-cased password, base64>   (one per operator)
+class FichierMotsDePasse {
+public:
+    // False with a readable reason naming the file when it is missing or malformed.
+    bool Lit(const QString& chemin, QString* erreur = nullptr);
+
+    // Code of the operator whose password this is (compared in upper case),
+    // or nothing. One key derivation whatever the number of operators.
+    std::optional<QChar> CodeDuMotDePasse(const QString& motDePasse) const;
+
+    int nombreOperateurs() const { return static_cast<int>(empreintes_.size()); }
+
+    // Whether a text can be an operator password (7 or 8 upper-case letters
+    // and digits, once upper-cased).
+    static bool FormeValide(const QString& motDePasse);
+
+    // Writes a new file (fresh salt) atomically. Refuses unknown or repeated
+    // codes, passwords of the wrong form and a password given to two codes.
+    static bool Ecrit(const QString& chemin, const QList<std::pair<QChar, QString>>& motsDePasse,
+                      QString* erreur = nullptr, int iterations = kIterationsMinimum);
+
+private:
+    static QByteArray Derive(const QString& motDePasse, const QByteArray& sel, int iterations);
+
+    int iterations_ = 0;
+    QByteArray sel_;
+    QList<std::pair<QChar, QByteArray>> empreintes_;
+};

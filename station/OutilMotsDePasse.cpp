@@ -1,0 +1,100 @@
+// calvanet-motsdepasse: writes the operator password file of an installation.
+//   calvanet-motsdepasse [file]  < lines "code=password"
+//   calvanet-motsdepasse [file]    (on a terminal: asks for each operator code)
+// The file defaults to operateurs.mdp beside this program, where calvanet looks.
+#include "station/MotsDePasseOperateurs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+QTextStream& Sortie() {
+    static QTextStream s(stderr);
+    return s;
+}
+
+// One line typed without echo when stdin is a terminal.
+QString LitCache(QTextStream& entree) {
+#ifndef Q_OS_WIN
+    termios avant{};
+    const bool terminal = tcgetattr(STDIN_FILENO, &avant) == 0;
+    if (terminal) {
+        termios sansEcho = avant;
+        sansEcho.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &sansEcho);
+    }
+    const QString ligne = entree.readLine();
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &avant);
+        Sortie() << Qt::endl;
+    }
+    return ligne;
+#else
+    return entree.readLine();
+#endif
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 2 || (arguments.size() == 2 && arguments[1].startsWith('-'))) {
+        Sortie() << "usage : calvanet-motsdepasse [fichier]\n"
+                    "  lit des lignes code=motdepasse sur l'entree standard (ou les demande),\n"
+                    "  ecrit le fichier des mots de passe operateurs (par defaut operateurs.mdp\n"
+                    "  a cote du programme)."
+                 << Qt::endl;
+        return 2;
+    }
+    const QString fichier = arguments.size() == 2 ? arguments[1]
+                                                  : QDir(QCoreApplication::applicationDirPath())
+                                                        .filePath(QStringLiteral("operateurs.mdp"));
+
+    QTextStream entree(stdin);
+    QList<std::pair<QChar, QString>> motsDePasse;
+    if (isatty(fileno(stdin))) {
+        Sortie() << "Mot de passe de chaque code operateur (ENTER vide : pas d'operateur)"
+                 << Qt::endl;
+        for (const DroitsOperateur& d : TableOperateurs()) {
+            Sortie() << "  code " << d.code << " : " << Qt::flush;
+            const QString mdp = LitCache(entree).trimmed();
+            if (!mdp.isEmpty())
+                motsDePasse.append({d.code, mdp});
+        }
+    } else {
+        int numero = 0;
+        while (!entree.atEnd()) {
+            const QString ligne = entree.readLine().trimmed();
+            ++numero;
+            if (ligne.isEmpty() || ligne.startsWith('#'))
+                continue;
+            const qsizetype egal = ligne.indexOf('=');
+            if (egal != 1) {
+                Sortie() << "ligne " << numero << " : code=motdepasse attendu" << Qt::endl;
+                return 1;
+            }
+            motsDePasse.append({ligne.at(0).toUpper(), ligne.mid(2).trimmed()});
+        }
+    }
+
+    QString erreur;
+    if (!FichierMotsDePasse::Ecrit(fichier, motsDePasse, &erreur)) {
+        Sortie() << erreur << Qt::endl;
+        return 1;
+    }
+    Sortie() << motsDePasse.size() << " operateur(s) ecrit(s) dans " << fichier << Qt::endl;
+    return 0;
+}
