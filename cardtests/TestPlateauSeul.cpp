@@ -17,323 +17,309 @@
 namespace {
 
 const QString CR = QStringLiteral("\r");
-const char *const kProprieteDernierType = "DernierTypePlateau";
+const char* const kProprieteDernierType = "DernierTypePlateau";
 
 enum class Fin {
-  Normale,
-  Abandon,  // the operator cancelled (or EA 1 is missing for the discharge)
-  SansCarte // no card: already told, nothing more to do
+    Normale,
+    Abandon,  // the operator cancelled (or EA 1 is missing for the discharge)
+    SansCarte // no card: already told, nothing more to do
 };
 
 void Rafraichit() {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 // EA n is character 33 - n of the pattern.
-bool EAPresent(const QString &motif, int n) {
-  const qsizetype i = 32 - n;
-  return i >= 0 && i < motif.size() && motif[i] == QLatin1Char('1');
+bool EAPresent(const QString& motif, int n) {
+    const qsizetype i = 32 - n;
+    return i >= 0 && i < motif.size() && motif[i] == QLatin1Char('1');
 }
 
 struct Resultats {
-  QString nomCarte, version, sn;
-  QString ir, ea, motif, typeTrouve, led, alim;
-  bool irOk() const { return ir.startsWith(QLatin1String("IR ok")); }
-  bool eaOk() const { return ea.startsWith(QLatin1String("EA ok")); }
-  bool ledOk() const { return led.startsWith(QLatin1String("LedAR ok")); }
-  bool alimOk() const { return alim.startsWith(QLatin1String("TestAlim OK")); }
+    QString nomCarte, version, sn;
+    QString ir, ea, motif, typeTrouve, led, alim;
+    bool irOk() const { return ir.startsWith(QLatin1String("IR ok")); }
+    bool eaOk() const { return ea.startsWith(QLatin1String("EA ok")); }
+    bool ledOk() const { return led.startsWith(QLatin1String("LedAR ok")); }
+    bool alimOk() const { return alim.startsWith(QLatin1String("TestAlim OK")); }
 };
 
-void Defaut(Poste &poste, int message) {
-  poste.Message(Msg[message], 0, QStringLiteral("INTERDIT"));
-  timePause(2);
+void Defaut(Poste& poste, int message) {
+    poste.Message(Msg[message], 0, QStringLiteral("INTERDIT"));
+    timePause(2);
 }
 
 // Every present EA fired for real, twice.
-Fin TestReelEA(Poste &poste, const Resultats &r) {
-  poste.Message(Msg[35]);
-  timePause(1);
-  OuvrePortCarte(poste, poste.reglages.PortCarte);
-  for (int passe = 0; passe < 2; ++passe) {
-    for (int n = 1; n <= 32; ++n) {
-      if (EAPresent(r.motif, n)) {
-        const QString texte =
-            Msg[36] + QStringLiteral(" ") + QString::number(n);
-        poste.Message(texte);
-        poste.AfficheInfo(texte);
-        Rafraichit();
-        EnvoiEtReponseMorvane2(
-            poste, "E##" + QByteArray(1, static_cast<char>(48 + n)) + "0ACD10",
-            600);
-        timePause(0.05f);
-      }
-      if (poste.ArretDemande)
-        return Fin::Abandon;
+Fin TestReelEA(Poste& poste, const Resultats& r) {
+    poste.Message(Msg[35]);
+    timePause(1);
+    OuvrePortCarte(poste, poste.reglages.PortCarte);
+    for (int passe = 0; passe < 2; ++passe) {
+        for (int n = 1; n <= 32; ++n) {
+            if (EAPresent(r.motif, n)) {
+                const QString texte = Msg[36] + QStringLiteral(" ") + QString::number(n);
+                poste.Message(texte);
+                poste.AfficheInfo(texte);
+                Rafraichit();
+                EnvoiEtReponseMorvane2(
+                    poste, "E##" + QByteArray(1, static_cast<char>(48 + n)) + "0ACD10", 600);
+                timePause(0.05f);
+            }
+            if (poste.ArretDemande)
+                return Fin::Abandon;
+        }
+        timePause(0.3f);
     }
-    timePause(0.3f);
-  }
-  FermePortcarte(poste);
-  if (!r.ledOk())
-    Defaut(poste, 37);
-  return Fin::Normale;
+    FermePortcarte(poste);
+    if (!r.ledOk())
+        Defaut(poste, 37);
+    return Fin::Normale;
 }
 
 // All 32 rear LEDs, then eight by eight. A cancel between the groups only
 // skips the groups left.
-Fin TestReelLedAR(Poste &poste, const Resultats &r) {
-  poste.LegendeBtCancel(Msg[38]);
-  poste.Message(Msg[39] + QStringLiteral(" ...."));
-  OuvrePortCarte(poste, poste.reglages.PortCarte);
-  EnvoiEtReponseMorvane2(poste, "D**T", 100);
-  poste.Message(Msg[39] + QStringLiteral(" (1 à 32) ...."), 0,
-                QStringLiteral("TIMER"));
-  EnvoiEtReponseMorvane2(poste, "D##C01P", 500);
-  if (poste.ArretDemande)
-    return Fin::Abandon;
-  timePause(3);
-  poste.Message(Msg[39] + QStringLiteral(" (1 à 8) ...."), 0,
-                QStringLiteral("TIMER"));
-  EnvoiEtReponseMorvane2(poste, "D##C018", 500);
-
-  struct Groupe {
-    const char *legende;
-    QByteArray commande;
-  };
-  const Groupe groupes[] = {{" (9 à 16) ....", "D##C098"},
-                            {" (17 à 24) ....", "D##C0A8"},
-                            {" (25 à 32) ....", "D##C0I8"}};
-  bool sautes = false;
-  for (const Groupe &g : groupes) {
-    if (poste.ArretDemande) {
-      sautes = true;
-      break;
-    }
-    timePause(2);
-    // A cancel during the pause must not light one more group.
-    if (poste.ArretDemande) {
-      sautes = true;
-      break;
-    }
-    poste.Message(Msg[39] + QString::fromUtf8(g.legende), 0,
-                  QStringLiteral("TIMER"));
-    EnvoiEtReponseMorvane2(poste, g.commande, 500);
-  }
-  if (!sautes) {
+Fin TestReelLedAR(Poste& poste, const Resultats& r) {
+    poste.LegendeBtCancel(Msg[38]);
+    poste.Message(Msg[39] + QStringLiteral(" ...."));
+    OuvrePortCarte(poste, poste.reglages.PortCarte);
+    EnvoiEtReponseMorvane2(poste, "D**T", 100);
+    poste.Message(Msg[39] + QStringLiteral(" (1 à 32) ...."), 0, QStringLiteral("TIMER"));
+    EnvoiEtReponseMorvane2(poste, "D##C01P", 500);
     if (poste.ArretDemande)
-      return Fin::Abandon;
-    timePause(2);
-    EnvoiEtReponseMorvane2(poste, "D**T", 500);
+        return Fin::Abandon;
+    timePause(3);
+    poste.Message(Msg[39] + QStringLiteral(" (1 à 8) ...."), 0, QStringLiteral("TIMER"));
+    EnvoiEtReponseMorvane2(poste, "D##C018", 500);
+
+    struct Groupe {
+        const char* legende;
+        QByteArray commande;
+    };
+    const Groupe groupes[] = {{" (9 à 16) ....", "D##C098"},
+                              {" (17 à 24) ....", "D##C0A8"},
+                              {" (25 à 32) ....", "D##C0I8"}};
+    bool sautes = false;
+    for (const Groupe& g : groupes) {
+        if (poste.ArretDemande) {
+            sautes = true;
+            break;
+        }
+        timePause(2);
+        // A cancel during the pause must not light one more group.
+        if (poste.ArretDemande) {
+            sautes = true;
+            break;
+        }
+        poste.Message(Msg[39] + QString::fromUtf8(g.legende), 0, QStringLiteral("TIMER"));
+        EnvoiEtReponseMorvane2(poste, g.commande, 500);
+    }
+    if (!sautes) {
+        if (poste.ArretDemande)
+            return Fin::Abandon;
+        timePause(2);
+        EnvoiEtReponseMorvane2(poste, "D**T", 500);
+        if (!r.ledOk())
+            Defaut(poste, 37);
+    }
+    FermePortcarte(poste);
+    poste.FermeMessage();
+    return Fin::Normale;
+}
+
+void EcritRecord(Poste& poste, const Resultats& r, const QString& typeDemande) {
+    const Reglages& g = poste.reglages;
+    QString premiere = HorodatageTrace(QDateTime::currentDateTime()) + QStringLiteral(" - ") +
+                       g.CodeUsine + QStringLiteral(" ") + g.CodeOperateur +
+                       QStringLiteral(" SN=") + r.sn + QStringLiteral(" - (") + r.nomCarte +
+                       QStringLiteral(") - FW: ") + r.version + QStringLiteral(" ");
+    if (r.irOk())
+        premiere += QStringLiteral("   ") + r.ir;
+    if (r.eaOk())
+        premiere +=
+            QStringLiteral("   ") + r.ea + QStringLiteral("(") + typeDemande + QStringLiteral(")");
+    if (r.ledOk())
+        premiere += QStringLiteral("   ") + r.led;
+    QStringList lignes{premiere};
+    const QString marge(16, QLatin1Char(' '));
+    if (!r.irOk())
+        lignes << marge + r.ir;
+    if (!r.eaOk())
+        lignes << marge + r.ea + QStringLiteral("  demande: (") + typeDemande + QStringLiteral(")");
     if (!r.ledOk())
-      Defaut(poste, 37);
-  }
-  FermePortcarte(poste);
-  poste.FermeMessage();
-  return Fin::Normale;
+        lignes << marge + r.led;
+
+    // One write for the whole record, so that a station sharing the file
+    // cannot slip a line into it.
+    const QString chemin =
+        Plateforme::CheminDans(g.CheminProg, QStringLiteral("TestPlateauSeul.txt"));
+    QString erreur;
+    if (!AjouteLigneTrace(chemin, lignes.join(QStringLiteral("\r\n")), &erreur))
+        poste.operateur().Boite(QStringLiteral("impossible d'ecrire dans ") + chemin + CR + erreur,
+                                {}, Icone::Critique);
 }
 
-void EcritRecord(Poste &poste, const Resultats &r, const QString &typeDemande) {
-  const Reglages &g = poste.reglages;
-  QString premiere =
-      HorodatageTrace(QDateTime::currentDateTime()) + QStringLiteral(" - ") +
-      g.CodeUsine + QStringLiteral(" ") + g.CodeOperateur +
-      QStringLiteral(" SN=") + r.sn + QStringLiteral(" - (") + r.nomCarte +
-      QStringLiteral(") - FW: ") + r.version + QStringLiteral(" ");
-  if (r.irOk())
-    premiere += QStringLiteral("   ") + r.ir;
-  if (r.eaOk())
-    premiere += QStringLiteral("   ") + r.ea + QStringLiteral("(") +
-                typeDemande + QStringLiteral(")");
-  if (r.ledOk())
-    premiere += QStringLiteral("   ") + r.led;
-  QStringList lignes{premiere};
-  const QString marge(16, QLatin1Char(' '));
-  if (!r.irOk())
-    lignes << marge + r.ir;
-  if (!r.eaOk())
-    lignes << marge + r.ea + QStringLiteral("  demande: (") + typeDemande +
-                  QStringLiteral(")");
-  if (!r.ledOk())
-    lignes << marge + r.led;
-
-  // One write for the whole record, so that a station sharing the file
-  // cannot slip a line into it.
-  const QString chemin = Plateforme::CheminDans(
-      g.CheminProg, QStringLiteral("TestPlateauSeul.txt"));
-  QString erreur;
-  if (!AjouteLigneTrace(chemin, lignes.join(QStringLiteral("\r\n")), &erreur))
-    poste.operateur().Boite(QStringLiteral("impossible d'ecrire dans ") +
-                                chemin + CR + erreur,
-                            {}, Icone::Critique);
-}
-
-void ProposeEtiquette(Poste &poste, const Resultats &r) {
-  const QString partieNom = r.nomCarte != QLatin1String("inconnu")
-                                ? QStringLiteral("    nom Carte:") + r.nomCarte
-                                : QString();
-  const QString titre = Msg[41] + QStringLiteral("    FW:") + r.version +
-                        QStringLiteral("     SN:") + r.sn + partieNom;
-  const QString texte =
-      r.ir + CR + r.ea + CR + r.led + CR + r.alim + CR + CR + Msg[40];
-  if (!poste.operateur().OuiNon(texte, titre))
-    return;
-  EditeEtiquette(poste, QStringLiteral("Morvane 2 Plateau ") + r.typeTrouve,
-                 QStringLiteral("P") + LettreTypePlateau(r.typeTrouve), r.sn,
-                 CodeSemaine(QDate::currentDate()), poste.reglages.CodeUsine,
-                 poste.reglages.CodeOperateur, r.version, r.nomCarte, r.ea,
-                 r.ir, r.led);
-  poste.AfficheInfo(Msg[42] + QStringLiteral(": ") + r.sn);
-  poste.operateur().Boite(Msg[42] + CR + CR + r.sn);
+void ProposeEtiquette(Poste& poste, const Resultats& r) {
+    const QString partieNom = r.nomCarte != QLatin1String("inconnu")
+                                  ? QStringLiteral("    nom Carte:") + r.nomCarte
+                                  : QString();
+    const QString titre = Msg[41] + QStringLiteral("    FW:") + r.version +
+                          QStringLiteral("     SN:") + r.sn + partieNom;
+    const QString texte = r.ir + CR + r.ea + CR + r.led + CR + r.alim + CR + CR + Msg[40];
+    if (!poste.operateur().OuiNon(texte, titre))
+        return;
+    EditeEtiquette(poste, QStringLiteral("Morvane 2 Plateau ") + r.typeTrouve,
+                   QStringLiteral("P") + LettreTypePlateau(r.typeTrouve), r.sn,
+                   CodeSemaine(QDate::currentDate()), poste.reglages.CodeUsine,
+                   poste.reglages.CodeOperateur, r.version, r.nomCarte, r.ea, r.ir, r.led);
+    poste.AfficheInfo(Msg[42] + QStringLiteral(": ") + r.sn);
+    poste.operateur().Boite(Msg[42] + CR + CR + r.sn);
 }
 
 // Fires EA 1 until the card stops answering: the operator has switched the
 // tray supply off and its capacitors are drained.
-Fin Decharge(Poste &poste, const Resultats &r) {
-  OuvrePortCarte(poste, poste.reglages.PortCarte);
-  int compte = 1;
-  while (!poste.ArretDemande) {
-    if (EAPresent(r.motif, 1)) {
-      poste.Message(Msg[43] + QStringLiteral(" ") + QString::number(compte));
-      poste.AfficheInfo(
-          QStringLiteral("Active l' Electo-aimant ") + QStringLiteral("1") +
-          QStringLiteral(" pour décharger l'alim") + QString::number(compte));
-      Rafraichit();
-      if (EstErreur(EnvoiEtReponseMorvane2(poste, "E##10FFF10", 600)))
-        break;
-    } else {
-      poste.AfficheInfo(QStringLiteral("Pas d'electro Aimant n°1"));
-      poste.ArretDemande = true;
+Fin Decharge(Poste& poste, const Resultats& r) {
+    OuvrePortCarte(poste, poste.reglages.PortCarte);
+    int compte = 1;
+    while (!poste.ArretDemande) {
+        if (EAPresent(r.motif, 1)) {
+            poste.Message(Msg[43] + QStringLiteral(" ") + QString::number(compte));
+            poste.AfficheInfo(QStringLiteral("Active l' Electo-aimant ") + QStringLiteral("1") +
+                              QStringLiteral(" pour décharger l'alim") + QString::number(compte));
+            Rafraichit();
+            if (EstErreur(EnvoiEtReponseMorvane2(poste, "E##10FFF10", 600)))
+                break;
+        } else {
+            poste.AfficheInfo(QStringLiteral("Pas d'electro Aimant n°1"));
+            poste.ArretDemande = true;
+        }
+        if (poste.ArretDemande) {
+            FermePortcarte(poste);
+            return Fin::Abandon;
+        }
+        timePause(0.5f);
+        ++compte;
     }
-    if (poste.ArretDemande) {
-      FermePortcarte(poste);
-      return Fin::Abandon;
-    }
-    timePause(0.5f);
-    ++compte;
-  }
-  FermePortcarte(poste);
-  poste.AfficheInfo(QString());
-  return Fin::Normale;
+    FermePortcarte(poste);
+    poste.AfficheInfo(QString());
+    return Fin::Normale;
 }
 
-Fin Deroule(Poste &poste, const QString &typeDemande) {
-  Resultats r;
-  QString versionCouche;
-  IdentifieCarte(poste, "##", r.nomCarte, r.version, r.sn, versionCouche);
-  if (r.version.startsWith(QLatin1String("Err:"))) {
+Fin Deroule(Poste& poste, const QString& typeDemande) {
+    Resultats r;
+    QString versionCouche;
+    IdentifieCarte(poste, "##", r.nomCarte, r.version, r.sn, versionCouche);
+    if (r.version.startsWith(QLatin1String("Err:"))) {
+        if (poste.ArretDemande)
+            return Fin::Abandon;
+        poste.AfficheInfo(QStringLiteral("abandon (Time Out Carte)"));
+        poste.FermeMessage();
+        poste.operateur().Boite(Msg[1], {}, Icone::Critique);
+        poste.MontreBtCancel(false);
+        return Fin::SansCarte;
+    }
+
+    poste.LegendeBtCancel(Msg[29]);
+    poste.ArretDemande = false;
+    OuvrePortCarte(poste, poste.reglages.PortCarte);
+    lectReponseAutomate(poste, 20);
+    FermePortcarte(poste);
+
+    // The elementary tests report their own version text; the record keeps
+    // the one of the identity.
+    QString versionTest;
+    poste.Message(Msg[30], 0, QStringLiteral("CAMCORD"));
+    poste.AfficheInfo(QStringLiteral("TEST IR ..."));
+    r.ir = TestIRAutonome(poste, versionTest);
     if (poste.ArretDemande)
-      return Fin::Abandon;
-    poste.AfficheInfo(QStringLiteral("abandon (Time Out Carte)"));
-    poste.FermeMessage();
-    poste.operateur().Boite(Msg[1], {}, Icone::Critique);
-    poste.MontreBtCancel(false);
-    return Fin::SansCarte;
-  }
+        return Fin::Abandon;
 
-  poste.LegendeBtCancel(Msg[29]);
-  poste.ArretDemande = false;
-  OuvrePortCarte(poste, poste.reglages.PortCarte);
-  lectReponseAutomate(poste, 20);
-  FermePortcarte(poste);
+    poste.Message(Msg[31], 0, QStringLiteral("THERLFT"));
+    poste.AfficheInfo(QStringLiteral("Test présence EA ...."));
+    r.ea = TestPresenceEA(poste, versionTest, r.motif, typeDemande, r.typeTrouve);
+    if (poste.ArretDemande)
+        return Fin::Abandon;
 
-  // The elementary tests report their own version text; the record keeps
-  // the one of the identity.
-  QString versionTest;
-  poste.Message(Msg[30], 0, QStringLiteral("CAMCORD"));
-  poste.AfficheInfo(QStringLiteral("TEST IR ..."));
-  r.ir = TestIRAutonome(poste, versionTest);
-  if (poste.ArretDemande)
-    return Fin::Abandon;
+    poste.Message(Msg[32], 0, QStringLiteral("MOON"));
+    poste.AfficheInfo(QStringLiteral("Test Présence Led AR ...."));
+    r.led = TestPresenceLedAR(poste, versionTest);
+    if (poste.ArretDemande)
+        return Fin::Abandon;
 
-  poste.Message(Msg[31], 0, QStringLiteral("THERLFT"));
-  poste.AfficheInfo(QStringLiteral("Test présence EA ...."));
-  r.ea = TestPresenceEA(poste, versionTest, r.motif, typeDemande, r.typeTrouve);
-  if (poste.ArretDemande)
-    return Fin::Abandon;
+    poste.Message(Msg[186], 0, QStringLiteral("MOON"));
+    poste.AfficheInfo(Msg[186]);
+    r.alim = TestAlimentation(poste);
+    if (poste.ArretDemande)
+        return Fin::Abandon;
 
-  poste.Message(Msg[32], 0, QStringLiteral("MOON"));
-  poste.AfficheInfo(QStringLiteral("Test Présence Led AR ...."));
-  r.led = TestPresenceLedAR(poste, versionTest);
-  if (poste.ArretDemande)
-    return Fin::Abandon;
+    poste.AfficheInfo(QStringLiteral("Fin Test Autonome"));
+    if (!r.alimOk())
+        Defaut(poste, 187);
+    if (!r.irOk())
+        Defaut(poste, 33);
 
-  poste.Message(Msg[186], 0, QStringLiteral("MOON"));
-  poste.AfficheInfo(Msg[186]);
-  r.alim = TestAlimentation(poste);
-  if (poste.ArretDemande)
-    return Fin::Abandon;
+    if (typeDemande != r.typeTrouve) {
+        const QString detail = r.typeTrouve == QLatin1String("Rinconnu")
+                                   ? QStringLiteral("(") + r.ea.mid(26, 35) + QStringLiteral(")")
+                                   : QString();
+        const QString cinq(5, QLatin1Char(' '));
+        poste.operateur().Boite(Msg[182] + CR + cinq + Msg[183] + QStringLiteral(" ") +
+                                    r.typeTrouve + QStringLiteral("  ") + detail + CR + cinq +
+                                    Msg[184] + QStringLiteral(" ") + typeDemande,
+                                {}, Icone::Critique);
+    } else {
+        if (TestReelEA(poste, r) == Fin::Abandon)
+            return Fin::Abandon;
+        if (TestReelLedAR(poste, r) == Fin::Abandon)
+            return Fin::Abandon;
+    }
 
-  poste.AfficheInfo(QStringLiteral("Fin Test Autonome"));
-  if (!r.alimOk())
-    Defaut(poste, 187);
-  if (!r.irOk())
-    Defaut(poste, 33);
-
-  if (typeDemande != r.typeTrouve) {
-    const QString detail =
-        r.typeTrouve == QLatin1String("Rinconnu")
-            ? QStringLiteral("(") + r.ea.mid(26, 35) + QStringLiteral(")")
-            : QString();
-    const QString cinq(5, QLatin1Char(' '));
-    poste.operateur().Boite(Msg[182] + CR + cinq + Msg[183] +
-                                QStringLiteral(" ") + r.typeTrouve +
-                                QStringLiteral("  ") + detail + CR + cinq +
-                                Msg[184] + QStringLiteral(" ") + typeDemande,
-                            {}, Icone::Critique);
-  } else {
-    if (TestReelEA(poste, r) == Fin::Abandon)
-      return Fin::Abandon;
-    if (TestReelLedAR(poste, r) == Fin::Abandon)
-      return Fin::Abandon;
-  }
-
-  EcritRecord(poste, r, typeDemande);
-  if (r.eaOk())
-    ProposeEtiquette(poste, r);
-  return Decharge(poste, r);
+    EcritRecord(poste, r, typeDemande);
+    if (r.eaOk())
+        ProposeEtiquette(poste, r);
+    return Decharge(poste, r);
 }
 
 } // namespace
 
-QString DernierTypePlateau(const Poste &poste) {
-  return poste.property(kProprieteDernierType).toString();
+QString DernierTypePlateau(const Poste& poste) {
+    return poste.property(kProprieteDernierType).toString();
 }
 
-QString LettreTypePlateau(const QString &typeRail) {
-  static const QList<std::pair<QString, QString>> lettres = {
-      {QStringLiteral("R08S"), QStringLiteral("A")},
-      {QStringLiteral("R13"), QStringLiteral("B")},
-      {QStringLiteral("R15"), QStringLiteral("C")},
-      {QStringLiteral("R08"), QStringLiteral("D")},
-      {QStringLiteral("R30"), QStringLiteral("E")},
-      {QStringLiteral("R11"), QStringLiteral("F")},
-      {QStringLiteral("R18"), QStringLiteral("G")},
-      {QStringLiteral("R21"), QStringLiteral("H")}};
-  for (const auto &[type, lettre] : lettres)
-    if (type == typeRail)
-      return lettre;
-  return QStringLiteral("0");
+QString LettreTypePlateau(const QString& typeRail) {
+    static const QList<std::pair<QString, QString>> lettres = {
+        {QStringLiteral("R08S"), QStringLiteral("A")},
+        {QStringLiteral("R13"), QStringLiteral("B")},
+        {QStringLiteral("R15"), QStringLiteral("C")},
+        {QStringLiteral("R08"), QStringLiteral("D")},
+        {QStringLiteral("R30"), QStringLiteral("E")},
+        {QStringLiteral("R11"), QStringLiteral("F")},
+        {QStringLiteral("R18"), QStringLiteral("G")},
+        {QStringLiteral("R21"), QStringLiteral("H")}};
+    for (const auto& [type, lettre] : lettres)
+        if (type == typeRail)
+            return lettre;
+    return QStringLiteral("0");
 }
 
-void BtTestPlateauSeul_Click(Poste &poste) {
-  const QString reponse =
-      poste.operateur()
-          .Saisie(Msg[180] + CR + CR +
-                      QStringLiteral("R08,R08S,R11,R13,R15,R18,R21,R30"),
-                  Msg[181], DernierTypePlateau(poste))
-          .trimmed();
-  if (reponse.isEmpty())
-    return;
-  const QString typeDemande = reponse.toUpper();
-  poste.setProperty(kProprieteDernierType, typeDemande);
+void BtTestPlateauSeul_Click(Poste& poste) {
+    const QString reponse =
+        poste.operateur()
+            .Saisie(Msg[180] + CR + CR + QStringLiteral("R08,R08S,R11,R13,R15,R18,R21,R30"),
+                    Msg[181], DernierTypePlateau(poste))
+            .trimmed();
+    if (reponse.isEmpty())
+        return;
+    const QString typeDemande = reponse.toUpper();
+    poste.setProperty(kProprieteDernierType, typeDemande);
 
-  poste.MontreBtCancel(true);
-  const Fin fin = Deroule(poste, typeDemande);
-  if (fin == Fin::SansCarte)
-    return;
-  if (fin == Fin::Abandon)
-    poste.AfficheInfo(Msg[44]);
-  poste.MontreBtCancel(false);
-  poste.LegendeBtCancel(Msg[45]);
-  poste.FermeMessage();
-  FermePortcarte(poste);
+    poste.MontreBtCancel(true);
+    const Fin fin = Deroule(poste, typeDemande);
+    if (fin == Fin::SansCarte)
+        return;
+    if (fin == Fin::Abandon)
+        poste.AfficheInfo(Msg[44]);
+    poste.MontreBtCancel(false);
+    poste.LegendeBtCancel(Msg[45]);
+    poste.FermeMessage();
+    FermePortcarte(poste);
 }
