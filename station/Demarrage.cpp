@@ -165,6 +165,7 @@ void F1posteProgrammation::appliqueDroits() {
             garni = garni || !w->isHidden();
         cadre->setVisible(garni);
     }
+    adjustSize();
 }
 
 void F1posteProgrammation::verifieFichiersTrace() {

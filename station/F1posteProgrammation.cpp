@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -54,7 +53,7 @@ QPixmap DessineStop() {
     p.drawPolygon(octogone);
     QFont police = p.font();
     police.setBold(true);
-    police.setPixelSize(26);
+    police.setPixelSize(22);
     p.setFont(police);
     p.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("STOP"));
     return image;
@@ -184,7 +183,6 @@ void F1posteProgrammation::construit() {
         l->addWidget(BTrenomCarte);
         l->addWidget(BtImpEtqCarteLue);
         l->addWidget(BtUploader);
-        l->addStretch();
     }
 
     QGroupBox* prog =
@@ -200,7 +198,6 @@ void F1posteProgrammation::construit() {
     infoProg = new QLabel(prog);
     infoProg->setObjectName(QStringLiteral("infoProg"));
     infoProg->setToolTip(QStringLiteral("nom du programme à ecrire dans la carte"));
-    infoProg->setWordWrap(true);
     infoProg->setTextInteractionFlags(Qt::TextSelectableByMouse);
     BtAttribuSN =
         Bouton(prog, QStringLiteral("BtAttribuSN"), QStringLiteral("ATTRIBUER un SN carte"),
@@ -210,6 +207,7 @@ void F1posteProgrammation::construit() {
     QFont grasse = BtAttribuSN->font();
     grasse.setBold(true);
     BtAttribuSN->setFont(grasse);
+    BtAttribuSN->setMinimumHeight(48);
     LblDernierSN = new QLabel(prog);
     LblDernierSN->setObjectName(QStringLiteral("LblDernierSN"));
     LblDernierSN->setFont(grasse);
@@ -222,7 +220,6 @@ void F1posteProgrammation::construit() {
         l->addSpacing(8);
         l->addWidget(BtAttribuSN);
         l->addWidget(LblDernierSN);
-        l->addStretch();
     }
 
     QGroupBox* plateau = cadre(QStringLiteral("CadreTestPlateau"), QStringLiteral("Test plateau"));
@@ -256,7 +253,6 @@ void F1posteProgrammation::construit() {
         l->addWidget(BtVisuTraceCarte);
         l->addWidget(BTVisuTraceRail);
         l->addWidget(BtVisuTraceTestPlateauSeul);
-        l->addStretch();
     }
 
     QGroupBox* aide = cadre(QStringLiteral("CadreAide"), QStringLiteral("Aide"));
@@ -275,10 +271,9 @@ void F1posteProgrammation::construit() {
              {BtAideProgrammation, BtAideTestRails, BtAideTestPlateau, BtAideAttribMeuble}) {
             b->setIconSize(QSize(24, 24));
             b->setText(b->accessibleName());
-            b->setStyleSheet(QStringLiteral("text-align: left; padding-left: 6px;"));
+            b->setStyleSheet(QStringLiteral("text-align: left; padding: 0 12px 0 6px;"));
             l->addWidget(b);
         }
-        l->addStretch();
     }
 
     info = new QLabel(centre);
@@ -304,16 +299,19 @@ void F1posteProgrammation::construit() {
     BtSTOP->setFixedSize(72, 72);
     BtSTOP->setFlat(true);
 
-    auto* grille = new QGridLayout;
-    grille->addWidget(carte, 0, 0);
-    grille->addWidget(prog, 0, 1);
-    grille->addWidget(traces, 0, 2);
-    grille->addWidget(plateau, 1, 0);
-    grille->addWidget(rails, 1, 1);
-    grille->addWidget(meuble, 1, 2);
-    grille->addWidget(aide, 0, 3, 2, 1);
-    for (int c = 0; c < 3; ++c)
-        grille->setColumnStretch(c, 1);
+    // Columns of groups, each at its natural height, so that the groups a
+    // login hides leave no empty frames behind.
+    auto* grille = new QHBoxLayout;
+    const QList<QList<QGroupBox*>> colonnes = {
+        {carte, plateau}, {prog, rails}, {traces, meuble}, {aide}};
+    for (const auto& groupes : colonnes) {
+        auto* colonne = new QVBoxLayout;
+        for (QGroupBox* g : groupes)
+            colonne->addWidget(g);
+        colonne->addStretch();
+        grille->addLayout(colonne);
+    }
+    grille->addStretch();
 
     auto* bas = new QHBoxLayout;
     bas->addWidget(info, 1);
