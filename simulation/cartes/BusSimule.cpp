@@ -304,15 +304,16 @@ void BusSimule::traiteTrame(const QByteArray& brut) {
     }
 
     // Addressed by name, by "##" (whoever is there), or by SN ("vNs", "yNs").
-    const bool parSN = cde.size() >= 7 && (cde.at(0) == 'v' || cde.at(0) == 'y') &&
-                       cde.mid(1, 2) == QByteArrayLiteral("Ns");
+    const bool parSN = (cde.size() == 7 && cde.at(0) == 'v' && cde.mid(1, 2) == "Ns") ||
+                       (cde.size() == 9 && cde.at(0) == 'y' && cde.mid(1, 2) == "Ns");
+    const QByteArray snVise = cde.right(4);
     const QByteArray adresse = cde.mid(1, 2);
     QList<QByteArray> parCarte; // what each answering card puts on the line
     int delai = 0;
     for (CarteSimulee& c : cartes_) {
         bool visee = false;
         if (parSN)
-            visee = cde.mid(3, 4) == c.sn;
+            visee = snVise == c.sn;
         else
             visee = adresse == QByteArrayLiteral("##") || adresse == QByteArrayLiteral("**") ||
                     adresse == c.nom;

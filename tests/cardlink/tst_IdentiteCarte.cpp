@@ -1,0 +1,195 @@
+// Finding the card and reading its identity, through the pseudo-terminal.
+#include "cardlink/IdentiteCarte.h"
+#include "cardlink/LiaisonCarte.h"
+#include "i18n/ModuleTraductions.h"
+#include "simulation/cartes/BusSimule.h"
+#include "tests/support/PosteTest.h"
+
+#include <QtTest>
+#include <memory>
+
+class TstIdentiteCarte : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<BusSimule> bus;
+    std::unique_ptr<PosteTest> poste;
+
+    void carte(const std::function<void(CarteSimulee&)>& reglage) {
+        bus->modifieCartes([&](std::vector<CarteSimulee>& v) { reglage(v.front()); });
+    }
+
+private slots:
+    void init() {
+        bus = std::make_unique<BusSimule>();
+        QString erreur;
+        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
+        bus->ajouteCarte(CarteSimulee{});
+        poste = std::make_unique<PosteTest>();
+        poste->reglages.PortCarte = bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1");
+    }
+    void cleanup() {
+        poste.reset();
+        bus.reset();
+    }
+
+    void decodage_data() {
+        QTest::addColumn<QByteArray>("identite");
+        QTest::addColumn<QByteArray>("nom1"); // empty: the card does not answer
+        QTest::addColumn<QByteArray>("nom2");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("sn");
+        QTest::addColumn<QString>("couche");
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<bool>("secondeDemande"); // W##L02 sent
+        QTest::newRow("complete") << QByteArray("PLT2 v2.14[0A1Bc]0C") << QByteArray("065")
+                                  << QByteArray("049") << "PLT2 v2.14"
+                                  << "0A1B"
+                                  << "12"
+                                  << "A-1" << true;
+        QTest::newRow("sans couche") << QByteArray("PLT2 v2.14[0A1Bc]") << QByteArray("065")
+                                     << QByteArray("049") << "PLT2 v2.14"
+                                     << "0A1B"
+                                     << ""
+                                     << "A-1" << true;
+        QTest::newRow("nom court")
+            << QByteArray("F12[1234x]") << QByteArray("65") << QByteArray() << "F12"
+            << "1234"
+            << ""
+            << "A" << false;
+        QTest::newRow("tiroir 10")
+            << QByteArray("F12[1234x]") << QByteArray("066") << QByteArray("058") << "F12"
+            << "1234"
+            << ""
+            << "B-10" << true;
+        QTest::newRow("nom non numerique")
+            << QByteArray("F12[1234x]") << QByteArray("6A") << QByteArray() << "F12"
+            << "1234"
+            << ""
+            << "inconnu" << false;
+        QTest::newRow("nom au-dela de 255")
+            << QByteArray("F12[1234x]") << QByteArray("300") << QByteArray() << "F12"
+            << "1234"
+            << ""
+            << "inconnu" << false;
+        QTest::newRow("second nom illisible")
+            << QByteArray("F12[1234x]") << QByteArray("065") << QByteArray("x") << "F12"
+            << "1234"
+            << ""
+            << "inconnu" << true;
+        QTest::newRow("sans crochets")
+            << QByteArray("BOOT 1.0") << QByteArray("065") << QByteArray("049") << "BOOT 1.0"
+            << ""
+            << ""
+            << "A-1" << true;
+        QTest::newRow("sans crochet fermant")
+            << QByteArray("BOOT 1.0[0A1B") << QByteArray("065") << QByteArray("049") << "BOOT 1.0"
+            << ""
+            << ""
+            << "A-1" << true;
+        QTest::newRow("octet haut dans le nom")
+            << QByteArray("F12[1234x]") << QByteArray("233") << QByteArray("049") << "F12"
+            << "1234"
+            << "" << QStringLiteral("é-1") << true;
+    }
+    void decodage() {
+        QFETCH(QByteArray, identite);
+        QFETCH(QByteArray, nom1);
+        QFETCH(QByteArray, nom2);
+        QFETCH(QString, version);
+        QFETCH(QString, sn);
+        QFETCH(QString, couche);
+        QFETCH(QString, nom);
+        QFETCH(bool, secondeDemande);
+        carte([&](CarteSimulee& c) {
+            c.reponsesImposees.insert("V##", "V" + identite);
+            c.reponsesImposees.insert("W##L01", "W" + nom1);
+            if (!nom2.isEmpty())
+                c.reponsesImposees.insert("W##L02", "W" + nom2);
+        });
+        QString n, v, s, l;
+        IdentifieCarte(*poste, "##", n, v, s, l);
+        QCOMPARE(v, version);
+        QCOMPARE(s, sn);
+        QCOMPARE(l, couche);
+        QCOMPARE(n, nom);
+        QList<QByteArray> attendu{"ouverture", "V##", "W##L01"};
+        if (secondeDemande)
+            attendu << "W##L02";
+        attendu << "fermeture";
+        QTRY_COMPARE_WITH_TIMEOUT(bus->deroulement(), attendu, 3000);
+        QVERIFY(!poste->MSCommCarte.isOpen());
+        // The search picture is shown, then closed; the status label ends empty.
+        QCOMPARE(poste->historiqueMessages.front().image, QStringLiteral("RECHERCHE"));
+        QCOMPARE(poste->historiqueMessages.front().texte, Msg[49] + QStringLiteral(" (1)"));
+        QCOMPARE(poste->historiqueMessages.back().texte, QString());
+        QCOMPARE(poste->historiqueMessages.back().image, QString());
+        QCOMPARE(poste->info(), QString());
+        QCOMPARE(poste->historiqueInfo.first(), QStringLiteral("Essai connection carte (1) ..."));
+    }
+
+    void boiteCarteConnectee_data() {
+        QTest::addColumn<QByteArray>("couche");
+        QTest::addColumn<QString>("attendu");
+        const QString base = Msg[23] + QStringLiteral(" : PLT2 v2.14\n\n\nSN= 0A1B\n\n\n") +
+                             Msg[48] + QStringLiteral(": A-1\n");
+        QTest::newRow("avec couche")
+            << QByteArray("0C") << base + QStringLiteral("\nversion Layer Board : 12\n");
+        QTest::newRow("sans couche") << QByteArray() << base;
+    }
+    void boiteCarteConnectee() {
+        QFETCH(QByteArray, couche);
+        QFETCH(QString, attendu);
+        carte([&](CarteSimulee& c) { c.versionCouche = couche; });
+        BtVerifConnection_Click(*poste);
+        QCOMPARE(poste->op.boites(), QStringList{attendu});
+        QVERIFY(poste->op.boites().first().startsWith(QStringLiteral("version carte : ")));
+        QCOMPARE(poste->op.dernier().titre, QString()); // the program's name
+    }
+
+    // The card answers only on a later attempt of the search.
+    void trouveeAuTroisiemeEssai() {
+        carte([](CarteSimulee& c) { c.muette = true; });
+        QTimer::singleShot(1500, [this] { carte([](CarteSimulee& c) { c.muette = false; }); });
+        QString n, v, s, l;
+        IdentifieCarte(*poste, "##", n, v, s, l);
+        QCOMPARE(v, QStringLiteral("PLT2 v2.14"));
+        QCOMPARE(n, QStringLiteral("A-1"));
+        QVERIFY(poste->historiqueInfo.contains(QStringLiteral("Essai connection carte (2) ...")));
+    }
+
+    void aucuneCarte() {
+        carte([](CarteSimulee& c) { c.muette = true; });
+        poste->ArretDemande = true; // cleared by the search itself
+        BtVerifConnection_Click(*poste);
+        QVERIFY(!poste->ArretDemande);
+        QCOMPARE(poste->op.boites(), QStringList{Msg[1] + QStringLiteral("\nErr: Time Out")});
+        QCOMPARE(poste->op.boites().first(),
+                 QStringLiteral("Votre carte N'EST PAS CONNECTE\nErr: Time Out"));
+        // 9 attempts of two frames each.
+        QCOMPARE(bus->commandes(), QList<QByteArray>(18, "V##"));
+        for (int i = 1; i <= 9; ++i) {
+            QVERIFY(poste->historiqueInfo.contains(
+                QStringLiteral("Essai connection carte (%1) ...").arg(i)));
+            QCOMPARE(poste->historiqueMessages.at(static_cast<size_t>(i - 1)).texte,
+                     QStringLiteral("Recherche la connection avec la carte (%1)").arg(i));
+        }
+        QVERIFY(poste->historiqueInfo.contains(Msg[50]));
+        QCOMPARE(poste->info(), QString());
+        QVERIFY(poste->historiqueMessages.back().texte.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(bus->deroulement().last(), QByteArray("fermeture"), 2000);
+        QCOMPARE(bus->deroulement().first(), QByteArray("ouverture"));
+    }
+
+    void resultatsSansCarte() {
+        carte([](CarteSimulee& c) { c.sansSlash = true; });
+        QString n = "x", v = "x", s = "x", l = "x";
+        IdentifieCarte(*poste, "##", n, v, s, l);
+        QCOMPARE(n, QStringLiteral("inconnu"));
+        QCOMPARE(v, QStringLiteral("Err: ne commence pas par '/'"));
+        QCOMPARE(s, QString());
+        QCOMPARE(l, QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstIdentiteCarte)
+#include "tst_IdentiteCarte.moc"
