@@ -4,6 +4,7 @@
 #include "station/MotsDePasseOperateurs.h"
 
 #include "i18n/ModuleTraductions.h"
+#include "labels/ServeurImpression.h"
 #include "station/poste/FichierTrace.h"
 #include "station/poste/Plateforme.h"
 
@@ -199,7 +200,6 @@ void F1posteProgrammation::chargeTraductions() {
 }
 
 void F1posteProgrammation::demarreServeurImpression() {
-    // The label print server listens on reglages.portSrv once the labels
-    // service provides it (DemarreServeurImpression); until then the option
-    // is accepted and shown.
+    // Reports a port already in use (and clears portSrv) or ends the program.
+    DemarreServeurImpression(poste_);
 }

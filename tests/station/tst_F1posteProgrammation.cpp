@@ -1,6 +1,7 @@
 // The main window run offscreen with a scripted operator: start-up from a
 // command line, login, rights, trace files, stop, cancel and version box.
 #include "i18n/ModuleTraductions.h"
+#include "labels/ServeurImpression.h"
 #include "station/F1posteProgrammation.h"
 #include "station/poste/FichierTrace.h"
 #include "station/poste/Plateforme.h"
@@ -15,6 +16,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -172,6 +175,35 @@ private slots:
         QTEST(s.r().PortTcpImp, "portTcp");
         QFETCH(QString, info);
         QCOMPARE(s.f->poste().info(), VersionTexte() + info);
+    }
+
+    // A second station on the same print-server port warns and runs without one.
+    void serveurImpression() {
+        QTcpServer occupant;
+        QVERIFY(occupant.listen(QHostAddress::Any));
+        const QString occupe = QString::number(occupant.serverPort());
+        Station s;
+        QVERIFY(s.demarre(s.ligne("portSrv=" + occupe + " portImp=PRN op=" + MotDePasse('1'))));
+        QCOMPARE(s.op.boites(), QStringList{TextesServeur::portOccupe});
+        QCOMPARE(s.r().portSrv, QString());
+        QCOMPARE(s.f->poste().info(), VersionTexte() + "\r");
+
+        QTcpServer sonde;
+        QVERIFY(sonde.listen(QHostAddress::Any));
+        const QString libre = QString::number(sonde.serverPort());
+        sonde.close();
+        Station t;
+        QVERIFY(t.demarre(t.ligne("portSrv=" + libre + " op=" + MotDePasse('1'))));
+        QVERIFY(t.op.boites().isEmpty());
+        QCOMPARE(t.r().portSrv, libre);
+        QCOMPARE(t.f->poste().info(),
+                 VersionTexte() + "\rSrv ImpEtq sur port: " + libre + "     Port Imp: COM2");
+        t.f->mnuVersionLogiciel->trigger();
+        QVERIFY(t.op.boites().first().contains(
+            "\rPort Imp Etq: COM2\rServeur Imp Etq sur port: " + libre + "\r"));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, libre.toUShort());
+        QVERIFY(client.waitForConnected(5000));
     }
 
     void motDePasseDemande_data() {
