@@ -200,7 +200,14 @@ void LiaisonImprimante::ouvreTransport() {
         if (fichierImp_.isOpen())
             fichierImp_.close();
         fichierImp_.setFileName(cheminFichier());
-        if (!fichierImp_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        QIODevice::OpenMode mode =
+            QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
+        // A missing printer device must not turn into a plain file in /dev;
+        // any other path may be a file that captures the labels.
+        if (poste_.reglages.portImp.left(3).toUpper() == QLatin1String("LPT") ||
+            fichierImp_.fileName().startsWith(QLatin1String("/dev/")))
+            mode |= QIODevice::ExistingOnly;
+        if (!fichierImp_.open(mode))
             poste_.operateur().Boite(TextesLiaison::nonFatale + QLatin1Char('\r') +
                                          fichierImp_.fileName() + QStringLiteral(" : ") +
                                          fichierImp_.errorString(),

@@ -1,0 +1,284 @@
+// The station's label print server on loopback, forwarding to the virtual
+// printer: channels, whole labels, no mixing, no loss.
+#include "labels/EditeEtiquette.h"
+#include "labels/LiaisonImprimante.h"
+#include "labels/ServeurImpression.h"
+#include "simulation/imprimante/ImprimanteVirtuelle.h"
+#include "tests/support/PosteTest.h"
+
+#include <QSet>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+QByteArray Etiquette(int numero) {
+    const QString sn = QStringLiteral("%1").arg(numero, 4, 10, QLatin1Char('0'));
+    return (LignesEtiquette(QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"), sn,
+                            QStringLiteral("5026"), QStringLiteral("0"), QStringLiteral("2"),
+                            QStringLiteral("V3.07"), QStringLiteral("A%1").arg(numero),
+                            QStringLiteral("EA ok R08"), QStringLiteral("IR ok"),
+                            QStringLiteral("no test"))
+                .join(QStringLiteral("\r\n")) +
+            QStringLiteral("\r\n"))
+        .toLatin1();
+}
+
+quint16 PortLibre() {
+    QTcpServer s;
+    s.listen(QHostAddress::Any, 0);
+    return s.serverPort();
+}
+
+QStringList Textes(const Poste& poste) {
+    QStringList t;
+    for (const auto& m : poste.historiqueMessages)
+        t << m.texte;
+    return t;
+}
+
+// A station serving labels, its printer being the virtual one.
+struct Banc {
+    QTemporaryDir dossier;
+    std::unique_ptr<FilImprimanteVirtuelle> fil;
+    PosteTest poste;
+    quint16 port = 0;
+
+    Banc() {
+        OptionsImprimante o;
+        o.dossier = dossier.path();
+        fil = std::make_unique<FilImprimanteVirtuelle>(o);
+        poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(imprimante().portTcp());
+        port = PortLibre();
+        poste.reglages.portSrv = QString::number(port);
+        DemarreServeurImpression(poste);
+    }
+    ~Banc() { poste.ExecuteFermeture(); }
+    ImprimanteVirtuelle& imprimante() { return fil->imprimante(); }
+    ServeurImpression& serveur() { return ServeurImpression::de(poste); }
+
+    std::unique_ptr<QTcpSocket> client() {
+        auto s = std::make_unique<QTcpSocket>();
+        s->connectToHost(QHostAddress::LocalHost, port);
+        // The server accepts in this thread: let it run while connecting.
+        QDeadlineTimer limite(10000);
+        while (s->state() != QAbstractSocket::ConnectedState && !limite.hasExpired())
+            QTest::qWait(2);
+        if (s->state() != QAbstractSocket::ConnectedState)
+            return nullptr;
+        return s;
+    }
+    void envoie(const QByteArray& octets) {
+        auto s = client();
+        QVERIFY(s);
+        s->write(octets);
+        QVERIFY(s->waitForBytesWritten(5000));
+        s->disconnectFromHost();
+    }
+};
+
+} // namespace
+
+class TstServeurImpression : public QObject {
+    Q_OBJECT
+private slots:
+    void sansPortRienNEcoute();
+    void portDejaUtilise();
+    void portInvalideTermine();
+    void deuxClientsSuccessifsReutilisentLeCanal1();
+    void deuxClientsEnMemeTempsDeuxCanaux();
+    void vingtClientsEnMemeTemps();
+    void etiquetteEnPetitsMorceaux();
+    void deuxEtiquettesDansUneConnexion();
+    void tropDeDonneesSansImpression();
+    void soixanteCinquiemeClientRefuse();
+    void fermetureFermeLesCanaux();
+};
+
+void TstServeurImpression::sansPortRienNEcoute() {
+    PosteTest poste;
+    DemarreServeurImpression(poste);
+    QVERIFY(!ServeurImpression::de(poste).WSserveur()->isListening());
+    QVERIFY(poste.op.echanges.isEmpty());
+    poste.ExecuteFermeture();
+    QVERIFY(poste.historiqueMessages.size() <= 1); // only the message window's own close
+}
+
+void TstServeurImpression::portDejaUtilise() {
+    QTcpServer autre;
+    QVERIFY(autre.listen(QHostAddress::Any, 0));
+    PosteTest poste;
+    poste.reglages.portSrv = QString::number(autre.serverPort());
+    DemarreServeurImpression(poste);
+    QCOMPARE(poste.op.boites(),
+             QStringList{QStringLiteral("vous ne pouvez pas avoir plusieurs serveurs "
+                                        "d'impression à l'ecoute sur le meme port")});
+    QVERIFY(poste.reglages.portSrv.isEmpty());
+    QCOMPARE(poste.finsDemandees, 0);
+}
+
+void TstServeurImpression::portInvalideTermine() {
+    PosteTest poste;
+    poste.reglages.portSrv = QStringLiteral("70000");
+    QVERIFY_THROWS_EXCEPTION(FinProgrammeDemandee, DemarreServeurImpression(poste));
+    QCOMPARE(poste.op.echanges.size(), 1);
+    QVERIFY(poste.op.dernier().texte.startsWith(QStringLiteral("erreur n° ")));
+}
+
+void TstServeurImpression::deuxClientsSuccessifsReutilisentLeCanal1() {
+    Banc banc;
+    banc.envoie(Etiquette(1));
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 1, 20000);
+    QTRY_COMPARE(banc.serveur().etatCanal(1), 8); // the client has left
+    banc.envoie(Etiquette(2));
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 2, 20000);
+
+    QCOMPARE(banc.serveur().nombreCanaux(), 1);
+    QStringList textes;
+    for (const QString& t : Textes(banc.poste))
+        if (t.startsWith(QStringLiteral("Liberation")) || t.contains(QStringLiteral("sur canal")))
+            textes << t.section(QStringLiteral("port "), -1); // the state may already be 8
+    QCOMPARE(textes.size(), 3);
+    QVERIFY(textes[0].endsWith(QStringLiteral(" sur canal 1   IP client : 127.0.0.1")));
+    QCOMPARE(textes[1], QStringLiteral("Liberation du canal 1"));
+    QVERIFY(textes[2].endsWith(QStringLiteral(" sur canal 1   IP client : 127.0.0.1")));
+    QTRY_COMPARE(banc.imprimante().travaux(), (QList<QByteArray>{Etiquette(1), Etiquette(2)}));
+}
+
+void TstServeurImpression::deuxClientsEnMemeTempsDeuxCanaux() {
+    Banc banc;
+    auto a = banc.client();
+    auto b = banc.client();
+    QVERIFY(a && b);
+    QTRY_COMPARE(banc.serveur().nombreCanaux(), 2);
+    QCOMPARE(banc.serveur().etatCanal(1), 7);
+    QCOMPARE(banc.serveur().etatCanal(2), 7);
+    const QStringList textes = Textes(banc.poste);
+    QVERIFY(textes.contains(QStringLiteral("port connecté sur canal 2   IP client : 127.0.0.1")));
+}
+
+void TstServeurImpression::vingtClientsEnMemeTemps() {
+    Banc banc;
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < 20; ++i) {
+        clients.push_back(banc.client());
+        QVERIFY(clients.back());
+    }
+    // Every client sends its label in pieces, all of them taking turns.
+    const int morceau = 37;
+    for (int debut = 0; debut < Etiquette(0).size() + morceau; debut += morceau) {
+        for (int i = 0; i < 20; ++i)
+            clients[i]->write(Etiquette(100 + i).mid(debut, morceau));
+        for (auto& c : clients)
+            c->flush();
+        QTest::qWait(2);
+    }
+    for (auto& c : clients)
+        c->disconnectFromHost();
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 20, 60000);
+    QTest::qWait(200);
+    QCOMPARE(banc.imprimante().nombreEtiquettes(), 20);
+
+    QSet<QByteArray> attendus, imprimes;
+    for (int i = 0; i < 20; ++i)
+        attendus << Etiquette(100 + i);
+    QTRY_COMPARE(banc.imprimante().travaux().size(), 20);
+    for (const QByteArray& t : banc.imprimante().travaux())
+        imprimes << t;
+    QCOMPARE(imprimes, attendus);
+}
+
+void TstServeurImpression::etiquetteEnPetitsMorceaux() {
+    Banc banc;
+    auto c = banc.client();
+    QVERIFY(c);
+    const QByteArray e = Etiquette(7);
+    for (qsizetype i = 0; i < e.size(); i += 3) {
+        c->write(e.mid(i, 3));
+        c->flush();
+        QTest::qWait(1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 1, 20000);
+    // Printed at its print command, before the client even closes.
+    QCOMPARE(c->state(), QAbstractSocket::ConnectedState);
+    QTRY_COMPARE(banc.imprimante().travaux(), QList<QByteArray>{e});
+}
+
+void TstServeurImpression::deuxEtiquettesDansUneConnexion() {
+    Banc banc;
+    banc.envoie(Etiquette(1) + Etiquette(2) + "N\r\nA2,4,0,4,1,1,N,\"sans P\"\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux().size(), 3, 20000);
+    // Each label is a job of its own; what follows the last one goes at the close.
+    QCOMPARE(banc.imprimante().travaux(),
+             (QList<QByteArray>{Etiquette(1), Etiquette(2), "N\r\nA2,4,0,4,1,1,N,\"sans P\"\r\n"}));
+    QCOMPARE(banc.imprimante().nombreEtiquettes(), 2);
+}
+
+void TstServeurImpression::tropDeDonneesSansImpression() {
+    Banc banc;
+    auto c = banc.client();
+    QVERIFY(c);
+    const QByteArray ligne = "A2,4,0,4,1,1,N,\"" + QByteArray(200, 'x') + "\"\r\n";
+    for (int i = 0; i < 6000 && c->state() == QAbstractSocket::ConnectedState; ++i) {
+        c->write(ligne);
+        if (i % 100 == 0)
+            QTest::qWait(1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(c->state(), QAbstractSocket::UnconnectedState, 20000);
+    QTRY_VERIFY(std::any_of(banc.poste.historiqueMessages.begin(),
+                            banc.poste.historiqueMessages.end(), [](const auto& m) {
+                                return m.texte.startsWith(QStringLiteral(
+                                    "canal 1 ferme : plus de 1 Mo sans commande d'impression"));
+                            }));
+    QTest::qWait(200);
+    QCOMPARE(banc.imprimante().travaux().size(), 0);
+    // The channel serves again.
+    banc.envoie(Etiquette(3));
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux(), QList<QByteArray>{Etiquette(3)}, 20000);
+}
+
+void TstServeurImpression::soixanteCinquiemeClientRefuse() {
+    Banc banc;
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < ServeurImpression::kClientsMax; ++i) {
+        clients.push_back(banc.client());
+        QVERIFY(clients.back());
+    }
+    QTRY_COMPARE(banc.serveur().nombreCanaux(), ServeurImpression::kClientsMax);
+    QTcpSocket refuse;
+    refuse.connectToHost(QHostAddress::LocalHost, banc.port);
+    QTRY_VERIFY(Textes(banc.poste)
+                    .last()
+                    .startsWith(QStringLiteral("connexion refusee (64 clients deja servis)")));
+    QTRY_COMPARE(refuse.state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(banc.serveur().nombreCanaux(), ServeurImpression::kClientsMax);
+    // Once one leaves, a newcomer is served on its channel.
+    clients[10]->disconnectFromHost();
+    QTRY_COMPARE(banc.serveur().etatCanal(11), 8);
+    banc.envoie(Etiquette(5));
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux(), QList<QByteArray>{Etiquette(5)}, 20000);
+    QVERIFY(Textes(banc.poste).contains(QStringLiteral("Liberation du canal 11")));
+}
+
+void TstServeurImpression::fermetureFermeLesCanaux() {
+    Banc banc;
+    auto a = banc.client();
+    auto b = banc.client();
+    QVERIFY(a && b);
+    QTRY_COMPARE(banc.serveur().nombreCanaux(), 2);
+    b->disconnectFromHost();
+    QTRY_COMPARE(banc.serveur().etatCanal(2), 8);
+    banc.poste.ExecuteFermeture();
+    const QStringList textes = Textes(banc.poste);
+    QVERIFY(textes.contains(QStringLiteral("fermeture de la liaison 1 port connecté")));
+    QVERIFY(textes.contains(QStringLiteral(
+        "fermeture de la liaison 2 port Connexion en cours de fermeture par l'homologue")));
+    QTRY_COMPARE(a->state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(!banc.serveur().WSserveur()->isListening());
+}
+
+QTEST_MAIN(TstServeurImpression)
+#include "tst_ServeurImpression.moc"
