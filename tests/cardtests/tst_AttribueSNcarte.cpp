@@ -480,6 +480,28 @@ private slots:
         QVERIFY(!QFile::exists(banc.etiquette()));
     }
 
+    // Another station takes the forecast SN while this one talks to its card:
+    // this one goes on with the SN after it.
+    void autrePosteEntreTemps() {
+        Banc banc;
+        QVERIFY(banc.demarre());
+        Ecrit(banc.snCarte(), kEnTeteAncien);
+        const QByteArray autre =
+            "01/12/2026 10:05:00 - 0 2 SN=00zA - (A50) - ancien=x IR ok  EA ok\r\n";
+        banc.poste.surInfo = [&](const QString& texte) {
+            if (texte == QLatin1String("prochain SN= 00zA"))
+                Ecrit(banc.snCarte(), "dernier SN: 00zA  01/12/2026 10:05:00\r\n" + autre);
+        };
+
+        AttribueSNcarte(banc.poste);
+
+        QVERIFY(banc.aEnvoye("Y##A500zB"));
+        QVERIFY(!banc.aEnvoye("Y##A500zA"));
+        QCOMPARE(SansHorodatage(Lit(banc.snCarte())),
+                 EnTete("00zB") + SansHorodatage(autre) + LigneTrace("00zB"));
+        QVERIFY(banc.poste.historiqueInfo.contains("ecrit SN= 00zB"));
+    }
+
     // A station holding the lock too long: clear box, nothing written.
     void verrouTenu() {
         Banc banc;
