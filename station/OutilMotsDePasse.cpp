@@ -69,10 +69,19 @@ int main(int argc, char* argv[]) {
         Sortie() << "Mot de passe de chaque code operateur (ENTER vide : pas d'operateur)"
                  << Qt::endl;
         for (const DroitsOperateur& d : TableOperateurs()) {
-            Sortie() << "  code " << d.code << " : " << Qt::flush;
-            const QString mdp = LitCache(entree).trimmed();
-            if (!mdp.isEmpty())
-                motsDePasse.append({d.code, mdp});
+            // Typed twice, since nothing is shown while typing.
+            for (;;) {
+                Sortie() << "  code " << d.code << " : " << Qt::flush;
+                const QString mdp = LitCache(entree).trimmed();
+                if (mdp.isEmpty())
+                    break;
+                Sortie() << "  code " << d.code << " (encore) : " << Qt::flush;
+                if (LitCache(entree).trimmed() == mdp) {
+                    motsDePasse.append({d.code, mdp});
+                    break;
+                }
+                Sortie() << "  les deux saisies different, recommencez" << Qt::endl;
+            }
         }
     } else {
         int numero = 0;
