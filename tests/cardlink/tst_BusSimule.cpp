@@ -94,6 +94,55 @@ private slots:
         QCOMPARE(echange("vNs9999"), QByteArray("Err: Time Out"));
     }
 
+    // Each fault switch of a card, as the station's exchange reports it.
+    void pannes_data() {
+        QTest::addColumn<QString>("panne");
+        QTest::addColumn<QByteArray>("attendu");
+        QTest::addColumn<int>("trames");
+        QTest::newRow("muette") << "muette" << QByteArray("Err: Time Out") << 2;
+        QTest::newRow("checksum faux")
+            << "mauvaisCheckSum" << QByteArray("Err: check sum incorrecte") << 2;
+        QTest::newRow("checksum minuscule")
+            << "checkSumMinuscule" << QByteArray("Err: check sum incorrecte") << 2;
+        QTest::newRow("sans slash")
+            << "sansSlash" << QByteArray("Err: ne commence pas par '/'") << 2;
+        QTest::newRow("parasites")
+            << "parasitesAvant" << QByteArray("Err: ne commence pas par '/'") << 2;
+        QTest::newRow("tardive") << "delaiReponseMs" << QByteArray("Err: Time Out") << 2;
+        QTest::newRow("au deuxieme essai")
+            << "repondAuDeuxiemeEssai" << QByteArray("PLT2 v2.14[0A1Bc]") << 2;
+        QTest::newRow("doublee") << "reponseDoublee" << QByteArray("PLT2 v2.14[0A1Bc]") << 1;
+        QTest::newRow("alimentation coupee") << "alimentee" << QByteArray("Err: Time Out") << 2;
+    }
+    void pannes() {
+        QFETCH(QString, panne);
+        QFETCH(QByteArray, attendu);
+        QFETCH(int, trames);
+        CarteSimulee c;
+        if (panne == "muette")
+            c.muette = true;
+        else if (panne == "mauvaisCheckSum")
+            c.mauvaisCheckSum = true;
+        else if (panne == "checkSumMinuscule")
+            c.checkSumMinuscule = true;
+        else if (panne == "sansSlash")
+            c.sansSlash = true;
+        else if (panne == "parasitesAvant")
+            c.parasitesAvant = QByteArray("\x00\xff", 2);
+        else if (panne == "delaiReponseMs")
+            c.delaiReponseMs = 1500;
+        else if (panne == "repondAuDeuxiemeEssai")
+            c.repondAuDeuxiemeEssai = true;
+        else if (panne == "reponseDoublee")
+            c.reponseDoublee = true;
+        else if (panne == "alimentee")
+            c.alimentee = false;
+        bus->ajouteCarte(c);
+        ouvre();
+        QCOMPARE(echange("V##", 200), attendu);
+        QCOMPARE(bus->commandes().size(), trames);
+    }
+
     // Two cards answering "##" at once garble the line; each one alone is
     // understood.
     void collision() {

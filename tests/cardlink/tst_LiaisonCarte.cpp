@@ -3,9 +3,12 @@
 #include "cardlink/LiaisonCarte.h"
 #include "i18n/ModuleTraductions.h"
 #include "simulation/cartes/BusSimule.h"
+#include "station/poste/Plateforme.h"
 #include "station/poste/Temps.h"
 #include "tests/support/PosteTest.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -269,19 +272,32 @@ private slots:
     }
 
     void echecsOuverture_data() {
-        QTest::addColumn<bool>("occupe");
-        QTest::newRow("n'existe pas") << false;
-        QTest::newRow("deja utilise") << true;
+        QTest::addColumn<QString>("genre");
+        QTest::newRow("n'existe pas") << "absent";
+        QTest::newRow("deja utilise") << "occupe";
+        QTest::newRow("port 7 absent") << "numero";
+        QTest::newRow("pas un port serie") << "autre";
     }
     void echecsOuverture() {
-        QFETCH(bool, occupe);
+        QFETCH(QString, genre);
         QTemporaryDir dossier;
         QString port = dossier.filePath(QStringLiteral("absent"));
+        QString attendu =
+            QStringLiteral("Le port COM carte ") + port + QStringLiteral(" n'existe pas");
         QSerialPort autre;
-        if (occupe) {
+        if (genre == "occupe") {
             port = bus->cheminPeripherique();
             autre.setPortName(port);
             QVERIFY(autre.open(QIODevice::ReadWrite));
+            attendu =
+                QStringLiteral("Le port COM carte ") + port + QStringLiteral(" est déja utilisé");
+        } else if (genre == "numero") {
+            if (QFileInfo::exists(Plateforme::PeripheriqueSerie(QStringLiteral("7"))))
+                QSKIP("this machine has a port 7");
+            port = QStringLiteral("7");
+            attendu = QStringLiteral("Le port COM carte 7 n'existe pas");
+        } else if (genre == "autre") {
+            port = QStringLiteral("/dev/null");
         }
         bool fin = false;
         try {
@@ -296,10 +312,16 @@ private slots:
         QCOMPARE(boite.titre, Msg[115]);
         QCOMPARE(boite.titre, QStringLiteral("Erreur ouverture port carte"));
         QCOMPARE(boite.icone, Icone::Exclamation);
-        const QString attendu =
-            QStringLiteral("Le port COM carte ") + port + QLatin1Char(' ') +
-            (occupe ? QStringLiteral("est déja utilisé") : QStringLiteral("n'existe pas"));
-        QCOMPARE(boite.texte, attendu);
+        if (genre == "autre") {
+            // The system's own reason, its number, and the port.
+            QVERIFY2(
+                QRegularExpression(QStringLiteral("^.+  \\(erreur n°\\d+\\) sur COM/dev/null$"))
+                    .match(boite.texte)
+                    .hasMatch(),
+                qPrintable(boite.texte));
+        } else {
+            QCOMPARE(boite.texte, attendu);
+        }
         QVERIFY(!poste->MSCommCarte.isOpen());
     }
 };
