@@ -86,8 +86,8 @@ void IdentifieCarte(Poste& poste, const QByteArray& adresse, QString& nomCarte, 
 void BtVerifConnection_Click(Poste& poste) {
     QString nom, version, sn, couche;
     IdentifieCarte(poste, QByteArrayLiteral("##"), nom, version, sn, couche);
-    // Line breaks as the message boxes of this platform show them.
-    const QString cr = QStringLiteral("\n");
+    // CR as everywhere in box texts; the operator's dialogs show it as a line break.
+    const QString cr = QStringLiteral("\r");
     QString texte;
     if (!version.startsWith(QLatin1String("Err:"))) {
         texte = Msg[23] + QStringLiteral(" : ") + version + cr + cr;

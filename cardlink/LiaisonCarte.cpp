@@ -165,6 +165,11 @@ void EnvoiCdeMorvane2(Poste& poste, const QByteArray& commande) {
 QByteArray lectReponseAutomate(Poste& poste, int timeoutMs) {
     QSerialPort& port = poste.MSCommCarte;
     QByteArray texte;
+    if (!port.isOpen()) {
+        // Nobody can answer on a closed port: the time-out, without a warning per poll.
+        QThread::msleep(static_cast<unsigned long>(qMax(timeoutMs, 0)));
+        return texte;
+    }
     const double debut = std::round(get_exact_milli_second());
     for (;;) {
         if (port.bytesAvailable() > 0) {

@@ -2,7 +2,9 @@
 
 #include "cardlink/LiaisonCarte.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -80,6 +82,7 @@ bool BusSimule::start(const QString& lien, QString* erreur) {
     ::close(esclave);
 
     if (!lien.isEmpty()) {
+        QDir().mkpath(QFileInfo(lien).absolutePath());
         QFile::remove(lien);
         if (!QFile::link(esclave_, lien)) {
             errno = EEXIST;

@@ -130,10 +130,10 @@ private slots:
     void boiteCarteConnectee_data() {
         QTest::addColumn<QByteArray>("couche");
         QTest::addColumn<QString>("attendu");
-        const QString base = Msg[23] + QStringLiteral(" : PLT2 v2.14\n\n\nSN= 0A1B\n\n\n") +
-                             Msg[48] + QStringLiteral(": A-1\n");
+        const QString base = Msg[23] + QStringLiteral(" : PLT2 v2.14\r\r\rSN= 0A1B\r\r\r") +
+                             Msg[48] + QStringLiteral(": A-1\r");
         QTest::newRow("avec couche")
-            << QByteArray("0C") << base + QStringLiteral("\nversion Layer Board : 12\n");
+            << QByteArray("0C") << base + QStringLiteral("\rversion Layer Board : 12\r");
         QTest::newRow("sans couche") << QByteArray() << base;
     }
     void boiteCarteConnectee() {
@@ -162,9 +162,9 @@ private slots:
         poste->ArretDemande = true; // cleared by the search itself
         BtVerifConnection_Click(*poste);
         QVERIFY(!poste->ArretDemande);
-        QCOMPARE(poste->op.boites(), QStringList{Msg[1] + QStringLiteral("\nErr: Time Out")});
+        QCOMPARE(poste->op.boites(), QStringList{Msg[1] + QStringLiteral("\rErr: Time Out")});
         QCOMPARE(poste->op.boites().first(),
-                 QStringLiteral("Votre carte N'EST PAS CONNECTE\nErr: Time Out"));
+                 QStringLiteral("Votre carte N'EST PAS CONNECTE\rErr: Time Out"));
         // 9 attempts of two frames each.
         QCOMPARE(bus->commandes(), QList<QByteArray>(18, "V##"));
         for (int i = 1; i <= 9; ++i) {
