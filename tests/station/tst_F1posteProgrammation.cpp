@@ -256,25 +256,36 @@ private slots:
         QVERIFY(s.op.inattendus.isEmpty());
     }
 
+    void fichierDesMotsDePasseAbime_data() {
+        QTest::addColumn<QByteArray>("contenu"); // null: no file
+        QTest::addColumn<QString>("debut");
+        QTest::newRow("absent") << QByteArray()
+                                << "fichier des mots de passe operateurs introuvable : ";
+        QTest::newRow("sans sel") << QByteArray("pbkdf2-sha256 200000\n")
+                                  << "fichier des mots de passe operateurs invalide : ";
+    }
     void fichierDesMotsDePasseAbime() {
+        QFETCH(QByteArray, contenu);
+        QFETCH(QString, debut);
         QTemporaryDir d;
         const QString chemin = d.filePath("operateurs.mdp");
-        QFile f(chemin);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("pbkdf2-sha256 200000\n");
-        f.close();
+        if (!contenu.isNull()) {
+            QFile f(chemin);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(contenu);
+        }
         qputenv("CALVANET_MOTS_DE_PASSE", chemin.toUtf8());
         Station s;
-        const bool demarre = s.demarre(s.ligne("com=1"));
+        const bool demarre = s.demarre(s.ligne("com=1 op=" + MotDePasse('Y')));
         qputenv(
             "CALVANET_MOTS_DE_PASSE",
             (qEnvironmentVariable("CALVANET_SOURCE") + "/station/operateurs-demo.mdp").toUtf8());
         QVERIFY(!demarre);
-        QCOMPARE(s.op.echanges.size(), 1); // no password asked for nothing
-        QVERIFY(s.op.dernier().texte.startsWith("fichier des mots de passe operateurs invalide : " +
-                                                chemin));
+        QCOMPARE(s.op.echanges.size(), 1); // one box, and no password asked for nothing
+        QVERIFY2(s.op.dernier().texte.startsWith(debut + chemin), qPrintable(s.op.dernier().texte));
         QCOMPARE(s.op.dernier().icone, Icone::Critique);
         QCOMPARE(s.codeFin, 1);
+        QVERIFY(!QFile::exists(s.trace("SNcarte.txt")));
     }
 
     void dossierDeTraceInutilisable() {
