@@ -109,6 +109,12 @@ public:
     // Whether a card workflow is running.
     bool travailEnCours() const { return travailEnCours_; }
 
+    // Runs a click handler (other windows' card workflows should go through
+    // it too): an end of the program requested inside it stops it there, an
+    // unexpected failure is reported and the station goes on. An exclusive
+    // one is refused, with a beep, while another exclusive one runs.
+    void execute(const std::function<void()>& action, const QString& nom, bool exclusif);
+
 protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
     void closeEvent(QCloseEvent* evenement) override;
@@ -116,9 +122,6 @@ protected:
 private:
     void construit();
     void branche();
-    // Runs a click handler: an end of the program requested inside it stops
-    // it there; an unexpected failure is reported and the station goes on.
-    void execute(const std::function<void()>& action, const QString& nom, bool exclusif);
     void visualise(const QString& nomFichier);
     void appliqueDroits();
     void verifieFichiersTrace();
