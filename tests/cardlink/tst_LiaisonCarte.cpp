@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -190,6 +192,26 @@ private slots:
         QCOMPARE(LectRepMorvane2(*poste, 1000), QByteArray("UN"));
         QCOMPARE(LectRepMorvane2(*poste, 1000), QByteArray("DEUX"));
         QCOMPARE(lectReponseAutomate(*poste, 50), QByteArray());
+    }
+
+    // Characters the system already holds are read even with no time left
+    // (the roll call of a rail bench computes 1200 - 20 x card number).
+    void lectureSansDelaiRestant() {
+        OuvrePortCarte(*poste, reglage());
+        bus->injecte(Trame("aDEJA"));
+        QThread::msleep(100); // in the kernel's buffer, not yet in the port object's
+        QCOMPARE(LectRepMorvane2(*poste, 1200 - 20 * 100), QByteArray("DEJA"));
+    }
+
+    // The wait processes no window events: a timer due at once stays pending.
+    void attenteSansEvenements() {
+        bus->modifieCartes([](std::vector<CarteSimulee>& v) { v.front().muette = true; });
+        OuvrePortCarte(*poste, reglage());
+        bool declenche = false;
+        QTimer::singleShot(0, [&] { declenche = true; });
+        QCOMPARE(LectRepMorvane2(*poste, 100), QByteArray("Err: Time Out"));
+        QVERIFY(!declenche);
+        QTRY_VERIFY(declenche);
     }
 
     void delaiDepasse() {
