@@ -64,11 +64,6 @@ void ErreurNonFatale(Poste& poste) {
     poste.operateur().Boite(QStringLiteral("Erreur non fatale dans OuvrePortCarte"));
 }
 
-// The port as the operator knows it: the number, or the device path.
-QString NumeroPortAffiche(const QString& texte) {
-    return texte.trimmed();
-}
-
 } // namespace
 
 void OuvrePortCarte(Poste& poste, const QString& spec) {
@@ -81,7 +76,8 @@ void OuvrePortCarte(Poste& poste, const QString& spec) {
     if (deuxPoints <= 0) {
         ErreurNonFatale(poste);
     } else {
-        const QString demande = NumeroPortAffiche(spec.left(deuxPoints));
+        // The port as the operator knows it: the number, or the device path.
+        const QString demande = spec.left(deuxPoints).trimmed();
         const QString peripherique = Plateforme::PeripheriqueSerie(demande);
         if (port.isOpen()) {
             if (peripherique != port.property("peripheriqueCarte").toString())
@@ -106,7 +102,7 @@ void OuvrePortCarte(Poste& poste, const QString& spec) {
 
     if (!port.isOpen() && !port.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError erreur = port.error();
-        const QFileInfo fichier(port.portName());
+        const QFileInfo fichier(port.property("peripheriqueCarte").toString());
         // A device we may read and write that still refuses us is held by
         // someone else (lock file or exclusive mode); a refusal of access
         // rights is reported as it is.
