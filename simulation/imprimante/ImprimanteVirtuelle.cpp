@@ -171,14 +171,10 @@ void ImprimanteVirtuelle::litPty() {
         travailPty_ += octets;
         interprete(octets);
         // A serial line has no end of job: a print command closes one.
-        qsizetype fin = -1;
-        QRegularExpressionMatchIterator it =
-            Impression().globalMatch(QString::fromLatin1(travailPty_));
-        while (it.hasNext())
-            fin = it.next().capturedEnd();
-        if (fin > 0) {
-            gardeTravail(travailPty_.left(fin));
-            travailPty_.remove(0, fin);
+        QRegularExpressionMatch m;
+        while ((m = Impression().match(QString::fromLatin1(travailPty_))).hasMatch()) {
+            gardeTravail(travailPty_.left(m.capturedEnd()));
+            travailPty_.remove(0, m.capturedEnd());
         }
     }
 }
