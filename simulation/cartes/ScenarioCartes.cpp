@@ -73,7 +73,7 @@ bool LitCarte(const QJsonObject& o, std::vector<CarteSimulee>& cartes, QString& 
         for (int i = 0; i < nombre; ++i) {
             CarteSimulee copie = c;
             copie.nom = NomCarteSimulee(meuble.at(0), premier + i);
-            copie.sn = c.sn.left(2) + QByteArray::number(premier + i).rightJustified(2, '0');
+            copie.sn = c.sn.left(1) + QByteArray::number(premier + i).rightJustified(3, '0');
             cartes.push_back(copie);
         }
         return true;

@@ -12,7 +12,7 @@
 //       "checkSumMinuscule": false, "sansSlash": false, "reponseDoublee": false,
 //       "delaiReponseMs": 3, "parasitesAvant": "", "coupureApresDecharges": 0 },
 //     { "meuble": "A", "numero": 5 },              name "A" + character 48 + 5
-//     { "meuble": "A", "premier": 1, "nombre": 100 } cards A1..A(100), SN "xx01".. from "sn"
+//     { "meuble": "A", "premier": 1, "nombre": 100 } cards A1..A(100), SN "x001".. from "sn"
 //   ]
 // }
 // Every field is optional; a missing one keeps the healthy card's value.

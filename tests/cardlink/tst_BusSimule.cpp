@@ -207,7 +207,9 @@ private slots:
                                 << QByteArray("\xff\xff");
         QTest::newRow("plateau") << scenario("plateau-complet.json") << 1 << QByteArray("1234")
                                  << QByteArray("A5");
-        QTest::newRow("banc") << scenario("banc-rails-100.json") << 100 << QByteArray("R0100")
+        QTest::newRow("meuble") << scenario("meuble-55-plateaux.json") << 55 << QByteArray("M055")
+                                << QByteArray("Ag");
+        QTest::newRow("banc") << scenario("banc-rails-100.json") << 100 << QByteArray("R100")
                               << QByteArray("A\x94");
     }
     void scenarios() {
@@ -220,8 +222,7 @@ private slots:
         QVERIFY2(LitScenarioCartes(fichier, sc, &erreur), qPrintable(erreur));
         QCOMPARE(static_cast<int>(sc.cartes.size()), cartes);
         QCOMPARE(sc.cartes.back().nom, derniereAdresse);
-        if (cartes == 1)
-            QCOMPARE(sc.cartes.back().sn, sn);
+        QCOMPARE(sc.cartes.back().sn, sn);
         AppliqueScenario(sc, *bus);
         ouvre();
         QVERIFY(!EstErreur(echange("V" + derniereAdresse)));
