@@ -519,6 +519,21 @@ private slots:
         QVERIFY(!banc.aEnvoye("Y##A500zA"));
     }
 
+    // The lock of a station killed on this machine does not block the others.
+    void verrouAbandonne() {
+        Banc banc;
+        QVERIFY(banc.demarre());
+        Ecrit(banc.snCarte(), kEnTeteAncien);
+        Ecrit(banc.snCarte() + ".lock",
+              "999999\ncalvanet\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+
+        AttribueSNcarte(banc.poste);
+
+        QVERIFY(banc.aEnvoye("Y##A500zA"));
+        QCOMPARE(SansHorodatage(Lit(banc.snCarte())), EnTete("00zA") + LigneTrace("00zA"));
+        QVERIFY(!QFile::exists(banc.snCarte() + ".lock"));
+    }
+
     // Unusable files: a box, nothing written, no SN.
     void fichierInutilisable_data() {
         QTest::addColumn<QByteArray>("contenu"); // empty: the folder is gone

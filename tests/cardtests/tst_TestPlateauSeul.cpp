@@ -292,6 +292,26 @@ private slots:
         QCOMPARE(banc.poste.op.dernier().defaut, QString("R08"));
     }
 
+    // A record that cannot be written is reported; the run goes on.
+    void recordImpossible() {
+        Banc banc;
+        CarteSimulee carte;
+        carte.presenceEA = kR08sans3;
+        carte.coupureApresDecharges = 1;
+        QVERIFY(banc.demarre(carte));
+        banc.poste.reglages.CheminProg = banc.poste.fichier("absent");
+        banc.poste.op.repond("R08");
+
+        BtTestPlateauSeul_Click(banc.poste);
+
+        const QStringList boites = banc.poste.op.boites();
+        QCOMPARE(boites.size(), 2);
+        QVERIFY2(boites[1].startsWith("impossible d'ecrire dans " + banc.poste.fichier("absent") +
+                                      "/TestPlateauSeul.txt\r"),
+                 qPrintable(boites[1]));
+        QCOMPARE(banc.bus.carte(0).decharges, 1);
+    }
+
     // EA 1 missing (R08S rail): the even EAs are fired, and the discharge
     // loop ends at once through the abandon exit.
     void sansEA1() {
