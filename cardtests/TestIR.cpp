@@ -73,7 +73,8 @@ float ConvPuissanceIR(const QString& valeur, int mode) {
         const double x = ((v * 5.1 / 256) - 1.15) / 0.18;
         resultat = std::trunc(x * 10) / 10;
     }
-    return resultat < 0 ? 0.0f : static_cast<float>(resultat);
+    // Just below 57 the truncation gives -0, which would print as "-0".
+    return resultat <= 0 ? 0.0f : static_cast<float>(resultat);
 }
 
 QString TestIRAutonome(Poste& poste, QString& version) {

@@ -71,6 +71,8 @@ private slots:
         QTest::newRow("190 %") << "190" << 1 << 67.0f;
         QTest::newRow("133 %") << "133" << 1 << 38.0f;
         QTest::newRow("negatif %") << "10" << 1 << 0.0f;
+        QTest::newRow("juste sous 57 %") << "56" << 1 << 0.0f;
+        QTest::newRow("juste sous 0 mA") << "57" << 2 << 0.0f;
         QTest::newRow("zeros de tete %") << "080" << 1 << 11.0f;
         QTest::newRow("133 mA") << "133" << 2 << 8.3f;
         QTest::newRow("120 mA") << "120" << 2 << 6.8f;
@@ -86,6 +88,8 @@ private slots:
         QFETCH(int, mode);
         QFETCH(float, resultat);
         QCOMPARE(ConvPuissanceIR(valeur, mode), resultat);
+        // As shown in the monitoring text: never "-0".
+        QCOMPARE(NombreCourt(ConvPuissanceIR(valeur, mode)), NombreCourt(resultat));
     }
 
     void autoTest_data() {
