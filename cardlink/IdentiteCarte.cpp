@@ -8,13 +8,17 @@ namespace {
 
 // A name reply: the decimal code of one character, 0 to 255.
 bool LitCodeNom(const QByteArray& reponse, int& code) {
-    if (reponse.isEmpty() || reponse.size() > 3)
+    if (reponse.isEmpty())
         return false;
-    for (const char c : reponse)
+    code = 0;
+    for (const char c : reponse) {
         if (c < '0' || c > '9')
             return false;
-    code = reponse.toInt();
-    return code <= 255;
+        code = code * 10 + (c - '0');
+        if (code > 255)
+            return false;
+    }
+    return true;
 }
 
 } // namespace

@@ -71,6 +71,11 @@ private slots:
             << "1234"
             << ""
             << "inconnu" << false;
+        QTest::newRow("zeros en tete")
+            << QByteArray("F12[1234x]") << QByteArray("0065") << QByteArray() << "F12"
+            << "1234"
+            << ""
+            << "A" << false;
         QTest::newRow("second nom illisible")
             << QByteArray("F12[1234x]") << QByteArray("065") << QByteArray("x") << "F12"
             << "1234"
