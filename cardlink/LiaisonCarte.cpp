@@ -66,18 +66,18 @@ void ErreurNonFatale(Poste& poste) {
 
 } // namespace
 
-void OuvrePortCarte(Poste& poste, const QString& spec) {
+void OuvrePortCarte(Poste& poste, const QString& reglage) {
     QSerialPort& port = poste.MSCommCarte;
 
     // The line settings never contain ":", so the port is everything before
     // the last ":" (a device path may hold one of its own).
-    const int deuxPoints = spec.lastIndexOf(QLatin1Char(':'));
+    const int deuxPoints = reglage.lastIndexOf(QLatin1Char(':'));
     QString numero = port.property("numeroPortCarte").toString();
     if (deuxPoints <= 0) {
         ErreurNonFatale(poste);
     } else {
         // The port as the operator knows it: the number, or the device path.
-        const QString demande = spec.left(deuxPoints).trimmed();
+        const QString demande = reglage.left(deuxPoints).trimmed();
         const QString peripherique = Plateforme::PeripheriqueSerie(demande);
         if (port.isOpen()) {
             if (peripherique != port.property("peripheriqueCarte").toString())
@@ -89,7 +89,7 @@ void OuvrePortCarte(Poste& poste, const QString& spec) {
             port.setProperty("peripheriqueCarte", peripherique);
         }
         ReglageLigne r;
-        if (LitReglageLigne(spec.mid(deuxPoints + 1), r)) {
+        if (LitReglageLigne(reglage.mid(deuxPoints + 1), r)) {
             port.setBaudRate(r.vitesse);
             port.setParity(r.parite);
             port.setDataBits(r.bits);
