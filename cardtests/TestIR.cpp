@@ -30,8 +30,9 @@ int ChampDecimal(const QByteArray& reponse, int position, int longueur) {
     qsizetype i = 0;
     while (i < champ.size() && champ.at(i) == ' ')
         ++i;
+    // Nine digits at most, so that a garbled reply cannot overflow.
     int valeur = 0;
-    for (; i < champ.size() && champ.at(i) >= '0' && champ.at(i) <= '9'; ++i)
+    for (int n = 0; i < champ.size() && n < 9 && champ.at(i) >= '0' && champ.at(i) <= '9'; ++i, ++n)
         valeur = valeur * 10 + (champ.at(i) - '0');
     return valeur;
 }

@@ -28,7 +28,8 @@ QString TestAlimentation(Poste& poste);
 // Helpers shared by the card workflows.
 
 // Value of the leading decimal digits of `longueur` reply characters from
-// `position` (1-based); a field without digits, or past the end, gives 0.
+// `position` (1-based), nine at most; a field without digits, or past the
+// end, gives 0.
 int ChampDecimal(const QByteArray& reponse, int position, int longueur);
 
 // Two upper-case hexadecimal digits, zero-padded, of a value 0..255.

@@ -144,6 +144,11 @@ private slots:
         QCOMPARE(ChampDecimal(reponse, position, 3), valeur);
     }
 
+    void champDecimalLong() {
+        QCOMPARE(ChampDecimal("0053", 1, 4), 53);
+        QCOMPARE(ChampDecimal("99999999999999999999", 1, 20), 999999999);
+    }
+
     void motifQuatreOctets_data() {
         QTest::addColumn<QByteArray>("reponse");
         QTest::addColumn<QString>("motif");
