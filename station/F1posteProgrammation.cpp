@@ -343,6 +343,7 @@ void F1posteProgrammation::construit() {
                                      QStringLiteral("Creation Base de messages"));
 
     branche();
+    brancheFlux();
     // A key pressed anywhere in this window asks the running workflow to stop.
     qApp->installEventFilter(this);
 }

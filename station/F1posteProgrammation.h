@@ -122,6 +122,7 @@ protected:
 private:
     void construit();
     void branche();
+    void brancheFlux(); // the workflows behind the buttons and menu entries
     void visualise(const QString& nomFichier);
     void appliqueDroits();
     void verifieFichiersTrace();

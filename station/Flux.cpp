@@ -1,0 +1,34 @@
+// Which workflow each button and menu entry of the main window runs.
+#include "station/F1posteProgrammation.h"
+
+#include "cardlink/IdentiteCarte.h"
+#include "cardtests/AttribueSNcarte.h"
+#include "cardtests/MenuBanc.h"
+#include "cardtests/RenommeCarte.h"
+#include "cardtests/TestPlateauSeul.h"
+#include "help/FenetresAide.h"
+#include "labels/EditeEtiquette.h"
+#include "tools/OutilsExternes.h"
+
+void F1posteProgrammation::brancheFlux() {
+    Poste& p = poste_;
+    commandes.BtVerifConnection = [&p] { BtVerifConnection_Click(p); };
+    commandes.BtProgTestPlateau = [&p] { ProgrammeCarteIcprog(p); };
+    commandes.BtProgrammateurSETUP = [&p] { BtProgrammateurSETUP_Click(p); };
+    commandes.BtUploader = [&p] { BtUploader_Click(p); };
+    commandes.BtAttribuSN = [&p] { AttribueSNcarte(p); };
+    commandes.BTrenomCarte = [&p] { BTrenomCarte_Click(p); };
+    commandes.BtImpEtqCarteLue = [&p] { ImprimeEtiquetteCarteLue(p); };
+    commandes.BtTestPlateauSeul = [&p] { BtTestPlateauSeul_Click(p); };
+
+    commandes.mnuTestIRperm = [&p] { mnuTestIRperm_Click(p); };
+    commandes.mnuTestIRsansManip = [&p] { mnuTestIRsansManip_Click(p); };
+    commandes.mnuTestEA = [&p] { mnuTestEA_Click(p); };
+
+    commandes.BtAideProgrammation = [this] { AfficheF2Acceuil(this); };
+    commandes.mnuAffAideProgrammation = [this] { AfficheF2Acceuil(this); };
+    commandes.BtAideTestRails = [this] { AfficheF3aideTestRail(this); };
+    commandes.mnuAffAideTestRails = [this] { AfficheF3aideTestRail(this); };
+    commandes.BtAideTestPlateau = [this] { AfficheF5aideTestPlateau(this); };
+    commandes.BtAideAttribMeuble = [this] { AfficheF4aideAttributionMeuble(this); };
+}
