@@ -361,12 +361,16 @@ void AttribueSNcarte(Poste& poste) {
             op.Boite(Msg[12] + CR + Texte(reponse), {}, Icone::Critique);
         } else if (const QString ancien = Texte(reponse); ReserveSN(poste, chemin, premierSN, sn)) {
             const QString nomEcrit = NomCarteEcrit(poste.reglages.NomCarteFuture);
-            const QString ligne =
-                HorodatageTrace(QDateTime::currentDateTime()) + QStringLiteral(" - ") +
-                poste.reglages.CodeUsine + QStringLiteral(" ") + poste.reglages.CodeOperateur +
-                QStringLiteral(" SN=") + sn + QStringLiteral(" - (") +
-                poste.reglages.NomCarteFuture + QStringLiteral(") - ancien=") + ancien +
-                QStringLiteral(" ") + resultatIR + QStringLiteral("  ") + resultatEA;
+            // Dated when written, after the card has answered.
+            const QString suiteLigne =
+                QStringLiteral(" - ") + poste.reglages.CodeUsine + QStringLiteral(" ") +
+                poste.reglages.CodeOperateur + QStringLiteral(" SN=") + sn +
+                QStringLiteral(" - (") + poste.reglages.NomCarteFuture +
+                QStringLiteral(") - ancien=") + ancien + QStringLiteral(" ") + resultatIR +
+                QStringLiteral("  ") + resultatEA;
+            const auto ligne = [&] {
+                return HorodatageTrace(QDateTime::currentDateTime()) + suiteLigne;
+            };
 
             // From here the SN is given: a failure records it as lost, so
             // that the next card gets the next one.
@@ -397,7 +401,7 @@ void AttribueSNcarte(Poste& poste) {
                 QString erreur;
                 const QString perdu = QString(echec).replace(CR, QStringLiteral(" "));
                 const bool trace = AjouteLigneSN(
-                    chemin, ligne + QStringLiteral("  ** SN perdu: ") + perdu + detailEchec,
+                    chemin, ligne() + QStringLiteral("  ** SN perdu: ") + perdu + detailEchec,
                     erreur);
                 op.Boite(echec, {}, Icone::Critique);
                 if (!trace)
@@ -408,7 +412,7 @@ void AttribueSNcarte(Poste& poste) {
             } else {
                 poste.AfficheInfo(Msg[16] + QStringLiteral("= ") + sn);
                 QString erreur;
-                if (!AjouteLigneSN(chemin, ligne, erreur)) {
+                if (!AjouteLigneSN(chemin, ligne(), erreur)) {
                     // No label for an SN the trace does not hold.
                     op.Boite(
                         QStringLiteral("le SN ") + sn +
