@@ -16,7 +16,9 @@ VersionLogiciel versionLogiciel() {
             QStringLiteral(CALVANET_VERSION_COMMENTAIRE)};
 }
 
-QString NomProgramme() { return QStringLiteral("Calvanet"); }
+QString NomProgramme() {
+    return QStringLiteral("Calvanet");
+}
 
 Poste::Poste(Operateur& operateur, QObject* parent) : QObject(parent), operateur_(&operateur) {
     arretProcessus = [](int code) {
@@ -31,25 +33,43 @@ Poste::~Poste() = default;
 
 void Poste::AfficheInfo(const QString& texte) {
     info_ = texte;
+    // A station runs for days: keep the recent past only.
+    if (historiqueInfo.size() >= kHistoriqueMax)
+        historiqueInfo.remove(0, kHistoriqueMax / 2);
     historiqueInfo << texte;
 }
 
-void Poste::CouleurInfo(const QColor& fond) { couleurInfo_ = fond; }
+void Poste::CouleurInfo(const QColor& fond) {
+    couleurInfo_ = fond;
+}
 
-void Poste::AfficheDernierSN(const QString& texte) { dernierSN_ = texte; }
+void Poste::AfficheDernierSN(const QString& texte) {
+    dernierSN_ = texte;
+}
 
-void Poste::MontreBtCancel(bool visible) { cancelVisible_ = visible; }
+void Poste::MontreBtCancel(bool visible) {
+    cancelVisible_ = visible;
+}
 
-void Poste::LegendeBtCancel(const QString& legende) { cancelLegende_ = legende; }
+void Poste::LegendeBtCancel(const QString& legende) {
+    cancelLegende_ = legende;
+}
 
-void Poste::CouleurBtCancel(const QColor& couleur) { cancelCouleur_ = couleur; }
+void Poste::CouleurBtCancel(const QColor& couleur) {
+    cancelCouleur_ = couleur;
+}
 
 bool Poste::Message(const QString& texte, int dureeMs, const QString& image) {
+    if (historiqueMessages.size() >= static_cast<size_t>(kHistoriqueMax))
+        historiqueMessages.erase(historiqueMessages.begin(),
+                                 historiqueMessages.begin() + kHistoriqueMax / 2);
     historiqueMessages.push_back({texte, dureeMs, image});
     return !(texte.isEmpty() && image.isEmpty());
 }
 
-void Poste::SurFermeture(std::function<void()> action) { fermeture_.push_back(std::move(action)); }
+void Poste::SurFermeture(std::function<void()> action) {
+    fermeture_.push_back(std::move(action));
+}
 
 void Poste::ExecuteFermeture() {
     if (fermee_)

@@ -66,7 +66,8 @@ public:
     virtual void CouleurInfo(const QColor& fond);
     QString info() const { return info_; }
     QColor couleurInfo() const { return couleurInfo_; }
-    QStringList historiqueInfo; // every text shown, in order
+    static constexpr int kHistoriqueMax = 20000;
+    QStringList historiqueInfo; // the texts shown, in order (the most recent ones)
 
     // Label `LblDernierSN`.
     virtual void AfficheDernierSN(const QString& texte);
@@ -90,7 +91,7 @@ public:
         int dureeMs;
         QString image;
     };
-    std::vector<MessageAffiche> historiqueMessages; // every call, in order
+    std::vector<MessageAffiche> historiqueMessages; // the calls, in order (the most recent ones)
 
     // Closing steps (print-server shutdown, message window), registered by the
     // services that need them; run once, in registration order.
