@@ -162,12 +162,27 @@ void BusSimule::setIntervalleAppelMs(int ms) {
     intervalleAppelMs_ = ms;
 }
 
+void BusSimule::rattrape() const {
+    // What the station did before this call (closing the port above all)
+    // must be in the journal: ask the bus for one pass whose poll starts
+    // after this request, and wait for it.
+    std::unique_lock<std::mutex> l(verrou_);
+    if (!fil_.joinable() || arret_ || reveil_[1] < 0)
+        return;
+    const quint64 cible = ++demandes_;
+    const char c = 'r';
+    (void)!::write(reveil_[1], &c, 1);
+    change_.wait_for(l, std::chrono::seconds(2), [&] { return servies_ >= cible || arret_; });
+}
+
 QList<EvenementBus> BusSimule::journal() const {
+    rattrape();
     std::lock_guard<std::mutex> l(verrou_);
     return journal_;
 }
 
 QList<QByteArray> BusSimule::commandes() const {
+    rattrape();
     std::lock_guard<std::mutex> l(verrou_);
     QList<QByteArray> r;
     for (const auto& e : journal_)
@@ -177,6 +192,7 @@ QList<QByteArray> BusSimule::commandes() const {
 }
 
 QList<QByteArray> BusSimule::deroulement() const {
+    rattrape();
     std::lock_guard<std::mutex> l(verrou_);
     QList<QByteArray> r;
     for (const auto& e : journal_) {
@@ -210,6 +226,7 @@ bool BusSimule::attendCommandes(int nombre, int timeoutMs) const {
 }
 
 bool BusSimule::portOuvert() const {
+    rattrape();
     std::lock_guard<std::mutex> l(verrou_);
     return ouvert_;
 }
@@ -348,10 +365,12 @@ void BusSimule::boucle() {
     bool raccroche = true; // the slave side is closed (see start)
     for (;;) {
         int attente = -1;
+        quint64 demandesAvantPoll = 0;
         {
             std::lock_guard<std::mutex> l(verrou_);
             if (arret_)
                 return;
+            demandesAvantPoll = demandes_;
             if (!sorties_.empty())
                 attente = std::max(
                     0, static_cast<int>(std::ceil(sorties_.front().instant - Maintenant())));
@@ -360,6 +379,8 @@ void BusSimule::boucle() {
         // poll: look again every 2 ms instead of spinning on it.
         if (raccroche)
             attente = attente < 0 ? 2 : std::min(attente, 2);
+        if (demandesAvantPoll > servies_)
+            attente = 0; // someone waits for this pass: look, do not sleep
         pollfd fds[2] = {{reveil_[0], POLLIN, 0}, {maitre_, POLLIN, 0}};
         const int n = ::poll(fds, raccroche ? 1 : 2, attente);
         if (n < 0 && errno != EINTR)
@@ -403,5 +424,10 @@ void BusSimule::boucle() {
             envoieDu(Maintenant());
         }
         raccroche = hup;
+        {
+            std::lock_guard<std::mutex> l(verrou_);
+            servies_ = std::max(servies_, demandesAvantPoll);
+            change_.notify_all();
+        }
     }
 }

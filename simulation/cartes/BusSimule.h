@@ -70,6 +70,7 @@ public:
     void injecte(const QByteArray& octets);
 
 private:
+    void rattrape() const;
     void boucle();
     void traiteOctets(const QByteArray& octets);
     void traiteTrame(const QByteArray& brut);
@@ -89,6 +90,8 @@ private:
     std::vector<CarteSimulee> cartes_;
     QList<EvenementBus> journal_;
     bool ouvert_ = false;
+    mutable quint64 demandes_ = 0; // rattrape(): requests made, requests served
+    quint64 servies_ = 0;
     bool cadence_ = false;
     int intervalleAppelMs_ = 10;
 
