@@ -44,20 +44,6 @@ bool EstSNvalide(const QString& sn) {
     return true;
 }
 
-// Closes the card port on every path out of the workflow.
-class GardePort {
-public:
-    explicit GardePort(Poste& poste) : poste_(poste) {
-        OuvrePortCarte(poste_, poste_.reglages.PortCarte);
-    }
-    ~GardePort() { FermePortcarte(poste_); }
-    GardePort(const GardePort&) = delete;
-    GardePort& operator=(const GardePort&) = delete;
-
-private:
-    Poste& poste_;
-};
-
 // Stations sharing the trace folder take this lock, beside "SNcarte.txt",
 // around every read-and-advance of the header and every append.
 class VerrouSNcarte {
@@ -267,7 +253,7 @@ void AttribueSNcarte(Poste& poste) {
 
     poste.ArretDemande = false;
     {
-        GardePort port(poste);
+        PortCarteOuvert port(poste);
         lectReponseAutomate(poste, 20);
     }
 
@@ -355,7 +341,7 @@ void AttribueSNcarte(Poste& poste) {
     poste.AfficheInfo(Msg[11] + QStringLiteral("= ") + sn);
 
     {
-        GardePort port(poste);
+        PortCarteOuvert port(poste);
         QByteArray reponse = EnvoiEtReponseMorvane2(poste, "V##", 500);
         if (EstErreur(reponse)) {
             op.Boite(Msg[12] + CR + Texte(reponse), {}, Icone::Critique);
