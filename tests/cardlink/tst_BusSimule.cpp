@@ -2,26 +2,18 @@
 // collisions, roll call, port open/close, scenario files and the program.
 #include "cardlink/IdentiteCarte.h"
 #include "cardlink/LiaisonCarte.h"
-#include "simulation/cartes/BusSimule.h"
 #include "simulation/cartes/ScenarioCartes.h"
 #include "station/poste/Temps.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
-#include <memory>
 
-class TstBusSimule : public QObject {
+class TstBusSimule : public QObject, private BancCarte<> {
     Q_OBJECT
 
-    std::unique_ptr<BusSimule> bus;
-    std::unique_ptr<PosteTest> poste;
-
-    void ouvre() {
-        poste->reglages.PortCarte = bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1");
-        OuvrePortCarte(*poste, poste->reglages.PortCarte);
-    }
+    void ouvre() { OuvrePortCarte(*poste, poste->reglages.PortCarte); }
     QByteArray echange(const QByteArray& commande, int timeoutMs = 300) {
         return EnvoiEtReponseMorvane2(*poste, commande, timeoutMs);
     }
@@ -30,17 +22,11 @@ class TstBusSimule : public QObject {
     }
 
 private slots:
-    void init() {
-        bus = std::make_unique<BusSimule>();
-        QString erreur;
-        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
-        poste = std::make_unique<PosteTest>();
-    }
+    void init() { QVERIFY(demarre()); }
     void cleanup() {
         if (poste)
             FermePortcarte(*poste);
-        poste.reset();
-        bus.reset();
+        arrete();
     }
 
     // A healthy card through one working session, in order (the card keeps

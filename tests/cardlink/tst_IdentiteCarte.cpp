@@ -2,35 +2,24 @@
 #include "cardlink/IdentiteCarte.h"
 #include "cardlink/LiaisonCarte.h"
 #include "i18n/ModuleTraductions.h"
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QtTest>
-#include <memory>
 
-class TstIdentiteCarte : public QObject {
+class TstIdentiteCarte : public QObject, private BancCarte<> {
     Q_OBJECT
 
-    std::unique_ptr<BusSimule> bus;
-    std::unique_ptr<PosteTest> poste;
-
+    // Changes the one card of the line.
     void carte(const std::function<void(CarteSimulee&)>& reglage) {
         bus->modifieCartes([&](std::vector<CarteSimulee>& v) { reglage(v.front()); });
     }
 
 private slots:
     void init() {
-        bus = std::make_unique<BusSimule>();
-        QString erreur;
-        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
+        QVERIFY(demarre());
         bus->ajouteCarte(CarteSimulee{});
-        poste = std::make_unique<PosteTest>();
-        poste->reglages.PortCarte = bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1");
     }
-    void cleanup() {
-        poste.reset();
-        bus.reset();
-    }
+    void cleanup() { arrete(); }
 
     void decodage_data() {
         QTest::addColumn<QByteArray>("identite");

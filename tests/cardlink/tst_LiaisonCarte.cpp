@@ -2,10 +2,9 @@
 // one side, the simulated card bus on the other.
 #include "cardlink/LiaisonCarte.h"
 #include "i18n/ModuleTraductions.h"
-#include "simulation/cartes/BusSimule.h"
 #include "station/poste/Plateforme.h"
 #include "station/poste/Temps.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -14,7 +13,6 @@
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
-#include <memory>
 
 namespace {
 
@@ -25,30 +23,20 @@ QByteArray Trame(const QByteArray& teteEtDonnees) {
 
 } // namespace
 
-class TstLiaisonCarte : public QObject {
+class TstLiaisonCarte : public QObject, private BancCarte<> {
     Q_OBJECT
 
-    std::unique_ptr<BusSimule> bus;
-    std::unique_ptr<PosteTest> poste;
-
-    QString reglage() const { return bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1"); }
-
-    CarteSimulee& carte0(std::vector<CarteSimulee>& v) { return v.front(); }
+    QString reglage() const { return PortCarteDuBus(*bus); }
 
 private slots:
     void init() {
-        bus = std::make_unique<BusSimule>();
-        QString erreur;
-        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
+        QVERIFY(demarre());
         bus->ajouteCarte(CarteSimulee{});
-        poste = std::make_unique<PosteTest>();
-        poste->reglages.PortCarte = reglage();
     }
     void cleanup() {
         if (poste)
             FermePortcarte(*poste);
-        poste.reset();
-        bus.reset();
+        arrete();
     }
 
     void checksum_data() {

@@ -3,8 +3,7 @@
 // "SNcarte.txt" byte for byte, the label bytes, and the boxes shown.
 #include "cardtests/AttribueSNcarte.h"
 #include "labels/EditeEtiquette.h"
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -112,7 +111,7 @@ struct Banc {
             return false;
         }
         bus.ajouteCarte(carte);
-        poste.reglages.PortCarte = bus.cheminPeripherique() + QStringLiteral(":9600,n,8,1");
+        poste.reglages.PortCarte = PortCarteDuBus(bus);
         poste.reglages.portImp = etiquette();
         return true;
     }

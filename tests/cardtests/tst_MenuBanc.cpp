@@ -2,12 +2,9 @@
 // The three quick tests of the "fonctions" menu on the simulated card bus:
 // the boxes shown and the status label left behind.
 #include "cardtests/MenuBanc.h"
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QtTest>
-#include <functional>
-#include <memory>
 
 namespace {
 
@@ -32,31 +29,11 @@ public:
 
 } // namespace
 
-class TstMenuBanc : public QObject {
+class TstMenuBanc : public QObject, private BancCarte<PosteArret> {
     Q_OBJECT
-
-    std::unique_ptr<BusSimule> bus;
-    std::unique_ptr<PosteArret> poste;
-
-    void carte(const std::function<void(CarteSimulee&)>& reglage = {}) {
-        CarteSimulee c;
-        if (reglage)
-            reglage(c);
-        bus->ajouteCarte(c);
-    }
-
 private slots:
-    void init() {
-        bus = std::make_unique<BusSimule>();
-        QString erreur;
-        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
-        poste = std::make_unique<PosteArret>();
-        poste->reglages.PortCarte = bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1");
-    }
-    void cleanup() {
-        poste.reset();
-        bus.reset();
-    }
+    void init() { QVERIFY(demarre()); }
+    void cleanup() { arrete(); }
 
     void irPermanent_data() {
         QTest::addColumn<bool>("muette");

@@ -2,12 +2,9 @@
 // Card renaming on the simulated card bus: the addresses on the wire, the
 // name left in the card, the report, and the two input boxes.
 #include "cardtests/RenommeCarte.h"
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QtTest>
-#include <functional>
-#include <memory>
 
 namespace {
 
@@ -19,31 +16,11 @@ const QString kAncienNom = QStringLiteral("\rancien nom trouvé : ");
 
 } // namespace
 
-class TstRenommeCarte : public QObject {
+class TstRenommeCarte : public QObject, private BancCarte<> {
     Q_OBJECT
-
-    std::unique_ptr<BusSimule> bus;
-    std::unique_ptr<PosteTest> poste;
-
-    void carte(const std::function<void(CarteSimulee&)>& reglage = {}) {
-        CarteSimulee c;
-        if (reglage)
-            reglage(c);
-        bus->ajouteCarte(c);
-    }
-
 private slots:
-    void init() {
-        bus = std::make_unique<BusSimule>();
-        QString erreur;
-        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
-        poste = std::make_unique<PosteTest>();
-        poste->reglages.PortCarte = bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1");
-    }
-    void cleanup() {
-        poste.reset();
-        bus.reset();
-    }
+    void init() { QVERIFY(demarre()); }
+    void cleanup() { arrete(); }
 
     void adresses_data() {
         QTest::addColumn<QString>("nom");

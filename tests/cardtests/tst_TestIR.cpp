@@ -2,13 +2,11 @@
 // IR auto-test and IR monitoring on the simulated card bus: frames on the
 // wire, result texts, status label texts and colours.
 #include "cardtests/TestsElementaires.h"
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QTimer>
 #include <QtTest>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -35,31 +33,11 @@ const QString kVersion = QStringLiteral("PLT2 v2.14[0A1Bc]");
 
 } // namespace
 
-class TstTestIR : public QObject {
+class TstTestIR : public QObject, private BancCarte<PosteArret> {
     Q_OBJECT
-
-    std::unique_ptr<BusSimule> bus;
-    std::unique_ptr<PosteArret> poste;
-
-    void carte(const std::function<void(CarteSimulee&)>& reglage = {}) {
-        CarteSimulee c;
-        if (reglage)
-            reglage(c);
-        bus->ajouteCarte(c);
-    }
-
 private slots:
-    void init() {
-        bus = std::make_unique<BusSimule>();
-        QString erreur;
-        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
-        poste = std::make_unique<PosteArret>();
-        poste->reglages.PortCarte = bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1");
-    }
-    void cleanup() {
-        poste.reset();
-        bus.reset();
-    }
+    void init() { QVERIFY(demarre()); }
+    void cleanup() { arrete(); }
 
     void conversionPuissance_data() {
         QTest::addColumn<QString>("valeur");

@@ -1,12 +1,9 @@
 // labels: integration
 // Rear LED presence and supply voltage on the simulated card bus.
 #include "cardtests/TestsElementaires.h"
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QtTest>
-#include <functional>
-#include <memory>
 
 namespace {
 
@@ -16,30 +13,11 @@ const QByteArray kToutes(32, '1');
 
 } // namespace
 
-class TstTestLedAlim : public QObject {
+class TstTestLedAlim : public QObject, private BancCarte<> {
     Q_OBJECT
-
-    std::unique_ptr<BusSimule> bus;
-    std::unique_ptr<PosteTest> poste;
-
-    void carte(const std::function<void(CarteSimulee&)>& reglage) {
-        CarteSimulee c;
-        reglage(c);
-        bus->ajouteCarte(c);
-    }
-
 private slots:
-    void init() {
-        bus = std::make_unique<BusSimule>();
-        QString erreur;
-        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
-        poste = std::make_unique<PosteTest>();
-        poste->reglages.PortCarte = bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1");
-    }
-    void cleanup() {
-        poste.reset();
-        bus.reset();
-    }
+    void init() { QVERIFY(demarre()); }
+    void cleanup() { arrete(); }
 
     void ledsAR_data() {
         QTest::addColumn<QByteArray>("leds");

@@ -3,8 +3,7 @@
 // record in "TestPlateauSeul.txt", the tray label, the discharge loop.
 #include "cardtests/TestPlateauSeul.h"
 #include "labels/EditeEtiquette.h"
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -47,7 +46,7 @@ struct Banc {
             return false;
         }
         bus.ajouteCarte(carte);
-        poste.reglages.PortCarte = bus.cheminPeripherique() + QStringLiteral(":9600,n,8,1");
+        poste.reglages.PortCarte = PortCarteDuBus(bus);
         poste.reglages.portImp = etiquette();
         return true;
     }

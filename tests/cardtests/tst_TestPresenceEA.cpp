@@ -2,12 +2,9 @@
 // EA presence on the simulated card bus: the detection parameters sent for
 // each rail type, the pause before reading, the pattern and the result texts.
 #include "cardtests/TestsElementaires.h"
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QtTest>
-#include <functional>
-#include <memory>
 
 namespace {
 
@@ -23,17 +20,8 @@ const QByteArray kVide(32, '0');
 
 } // namespace
 
-class TstTestPresenceEA : public QObject {
+class TstTestPresenceEA : public QObject, private BancCarte<> {
     Q_OBJECT
-
-    std::unique_ptr<BusSimule> bus;
-    std::unique_ptr<PosteTest> poste;
-
-    void carte(const std::function<void(CarteSimulee&)>& reglage) {
-        CarteSimulee c;
-        reglage(c);
-        bus->ajouteCarte(c);
-    }
 
     // Milliseconds between the first frames of two commands.
     double ecart(const QByteArray& avant, const QByteArray& apres) const {
@@ -51,17 +39,8 @@ class TstTestPresenceEA : public QObject {
     }
 
 private slots:
-    void init() {
-        bus = std::make_unique<BusSimule>();
-        QString erreur;
-        QVERIFY2(bus->start({}, &erreur), qPrintable(erreur));
-        poste = std::make_unique<PosteTest>();
-        poste->reglages.PortCarte = bus->cheminPeripherique() + QStringLiteral(":9600,n,8,1");
-    }
-    void cleanup() {
-        poste.reset();
-        bus.reset();
-    }
+    void init() { QVERIFY(demarre()); }
+    void cleanup() { arrete(); }
 
     void presence_data() {
         QTest::addColumn<QByteArray>("rail");

@@ -1,7 +1,6 @@
 // The button "Etq Carte Lue" with a simulated card on a pseudo-terminal.
 #include "labels/EditeEtiquette.h"
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "tests/support/BancCarte.h"
 
 #include <QFile>
 #include <QTest>
@@ -14,14 +13,13 @@ private slots:
 };
 
 void TstEtiquetteCarteLue::carteConnectee() {
-    BusSimule bus;
-    CarteSimulee carte;
-    carte.nom = "B5";
-    carte.sn = "7xQ2";
-    bus.ajouteCarte(carte);
-    QVERIFY(bus.start());
-    PosteTest poste;
-    poste.reglages.PortCarte = bus.cheminPeripherique() + QStringLiteral(":9600,n,8,1");
+    BancCarte<> banc;
+    QVERIFY(banc.demarre());
+    banc.carte([](CarteSimulee& c) {
+        c.nom = "B5";
+        c.sn = "7xQ2";
+    });
+    PosteTest& poste = *banc.poste;
     poste.reglages.portImp = poste.fichier(QStringLiteral("etiquette.prn"));
     poste.reglages.CodeUsine = QStringLiteral("4");
     poste.reglages.CodeOperateur = QStringLiteral("7");
@@ -42,13 +40,10 @@ void TstEtiquetteCarteLue::carteConnectee() {
 }
 
 void TstEtiquetteCarteLue::carteMuette() {
-    BusSimule bus;
-    CarteSimulee carte;
-    carte.muette = true;
-    bus.ajouteCarte(carte);
-    QVERIFY(bus.start());
-    PosteTest poste;
-    poste.reglages.PortCarte = bus.cheminPeripherique() + QStringLiteral(":9600,n,8,1");
+    BancCarte<> banc;
+    QVERIFY(banc.demarre());
+    banc.carte([](CarteSimulee& c) { c.muette = true; });
+    PosteTest& poste = *banc.poste;
     poste.reglages.portImp = poste.fichier(QStringLiteral("etiquette.prn"));
 
     ImprimeEtiquetteCarteLue(poste);
