@@ -7,6 +7,7 @@
 #include "labels/EditeEtiquette.h"
 #include "station/poste/FichierTrace.h"
 #include "station/poste/Plateforme.h"
+#include "station/poste/Temps.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -29,10 +30,6 @@ constexpr int kVerrouPerimeMs = 30000;
 
 QString Texte(const QByteArray& reponse) {
     return DepuisWindows1252(reponse);
-}
-
-void Rafraichit() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool EstSNvalide(const QString& sn) {
@@ -258,7 +255,7 @@ void AttribueSNcarte(Poste& poste) {
     }
 
     poste.AfficheInfo(QStringLiteral("TEST IR ..."));
-    Rafraichit();
+    LaisseTourner(QEventLoop::ExcludeUserInputEvents);
     QString versionTest;
     const QString resultatIR = TestIRAutonome(poste, versionTest);
 

@@ -159,7 +159,6 @@ QString TestIRPermanent(Poste& poste, QString& version) {
         poste.AfficheInfo(QStringLiteral("%1- ").arg(compteur % 100, 2, 10, QLatin1Char('0')) +
                           texte);
         timePause(0.03f);
-        QCoreApplication::processEvents();
     }
 
     port.ferme();

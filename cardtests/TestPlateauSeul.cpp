@@ -25,10 +25,6 @@ enum class Fin {
     SansCarte // no card: already told, nothing more to do
 };
 
-void Rafraichit() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 // EA n is character 33 - n of the pattern.
 bool EAPresent(const QString& motif, int n) {
     const qsizetype i = 32 - n;
@@ -60,7 +56,7 @@ Fin TestReelEA(Poste& poste, const Resultats& r) {
                 const QString texte = Msg[36] + QStringLiteral(" ") + QString::number(n);
                 poste.Message(texte);
                 poste.AfficheInfo(texte);
-                Rafraichit();
+                LaisseTourner(QEventLoop::ExcludeUserInputEvents);
                 EnvoiEtReponseMorvane2(
                     poste, "E##" + QByteArray(1, static_cast<char>(48 + n)) + "0ACD10", 600);
                 timePause(0.05f);
@@ -185,7 +181,7 @@ Fin Decharge(Poste& poste, const Resultats& r) {
             poste.Message(Msg[43] + QStringLiteral(" ") + QString::number(compte));
             poste.AfficheInfo(QStringLiteral("Active l' Electo-aimant ") + QStringLiteral("1") +
                               QStringLiteral(" pour décharger l'alim") + QString::number(compte));
-            Rafraichit();
+            LaisseTourner(QEventLoop::ExcludeUserInputEvents);
             if (EstErreur(EnvoiEtReponseMorvane2(poste, "E##10FFF10", 600)))
                 break;
         } else {

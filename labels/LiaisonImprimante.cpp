@@ -11,17 +11,6 @@
 
 namespace {
 
-// A message of the table, or its French text while the table has none.
-QString TexteMsg(int numero, const char* defaut) {
-    const QString& t = Msg[numero];
-    return t.isEmpty() ? QString::fromUtf8(defaut) : t;
-}
-
-void LaisseTourner() {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 const QString kErreurEcriture = QStringLiteral("Erreur ecriture imprimante : ");
 
 } // namespace
@@ -228,10 +217,10 @@ void LiaisonImprimante::ouvreTransport() {
                 QString texte;
                 switch (MSCommImp.error()) {
                 case QSerialPort::PermissionError:
-                    texte = port + TexteMsg(51, "est déja utilisé");
+                    texte = port + Msg[51];
                     break;
                 case QSerialPort::DeviceNotFoundError:
-                    texte = port + TexteMsg(52, "n'existe pas");
+                    texte = port + Msg[52];
                     break;
                 default:
                     texte = MSCommImp.errorString() +
@@ -240,8 +229,7 @@ void LiaisonImprimante::ouvreTransport() {
                     break;
                 }
                 MSCommImp.clearError();
-                poste_.operateur().Boite(texte, TexteMsg(53, "Erreur ouverture port Imprimante"),
-                                         Icone::Exclamation);
+                poste_.operateur().Boite(texte, Msg[53], Icone::Exclamation);
                 poste_.FinProgramme();
             }
             MSCommImp.setReadBufferSize(1);

@@ -1,6 +1,7 @@
 #include "labels/ServeurImpression.h"
 
 #include "labels/LiaisonImprimante.h"
+#include "station/poste/Temps.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -10,11 +11,6 @@
 #include <QTimer>
 
 namespace {
-
-void LaisseTourner() {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
 
 // Socket error numbers as the stations of the workshop know them.
 int NumeroErreur(QAbstractSocket::SocketError erreur) {

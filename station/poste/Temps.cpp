@@ -9,12 +9,16 @@ double get_exact_milli_second() {
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
+void LaisseTourner(QEventLoop::ProcessEventsFlags quoi) {
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(quoi);
+}
+
 void timePause(float secondes) {
     const double debut = static_cast<double>(qRound64(get_exact_milli_second()));
     const double fin = debut + static_cast<double>(secondes) * 1000.0;
     do {
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        LaisseTourner();
         QThread::msleep(10);
     } while (!(get_exact_milli_second() > fin));
 }

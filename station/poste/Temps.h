@@ -1,4 +1,6 @@
 #pragma once
+#include <QEventLoop>
+
 // Timing shared by every workflow: a monotonic millisecond clock and a pause
 // that keeps the window alive (cancel, stop, key presses, server sockets).
 
@@ -8,3 +10,7 @@ double get_exact_milli_second();
 // Processes pending events and sleeps 10 ms per pass until `secondes` have
 // elapsed; runs at least one pass, so a pause of 0 lasts one sleep.
 void timePause(float secondes);
+
+// One pass of the event loop outside a pause: repaints, sockets, and (unless
+// excluded) the operator's clicks and keys. Does nothing without an application.
+void LaisseTourner(QEventLoop::ProcessEventsFlags quoi = QEventLoop::AllEvents);

@@ -4,6 +4,7 @@
 #include "cardtests/AttribueSNcarte.h"
 #include "labels/EditeEtiquette.h"
 #include "tests/support/BancCarte.h"
+#include "tests/support/TracesTest.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,20 +38,6 @@ public:
             surInfo(texte);
     }
 };
-
-// Timestamps differ from run to run; everything else is compared byte for byte.
-QByteArray SansHorodatage(const QByteArray& octets) {
-    static const QRegularExpression horodatage(
-        QStringLiteral("\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d"));
-    return QString::fromLatin1(octets)
-        .replace(horodatage, QStringLiteral("JJ/MM/AAAA hh:mm:ss"))
-        .toLatin1();
-}
-
-QByteArray Lit(const QString& chemin) {
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void Ecrit(const QString& chemin, const QByteArray& octets) {
     QFile f(chemin);

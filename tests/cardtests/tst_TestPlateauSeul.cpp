@@ -4,6 +4,7 @@
 #include "cardtests/TestPlateauSeul.h"
 #include "labels/EditeEtiquette.h"
 #include "tests/support/BancCarte.h"
+#include "tests/support/TracesTest.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -18,19 +19,6 @@ const QByteArray kR08S = "00000000000000001010101010101010";
 const QByteArray kDebutRecord = "JJ/MM/AAAA hh:mm:ss - 0 1 SN=0A1B - (A-1) - FW: PLT2 v2.14 ";
 const QString kInvite = QString::fromUtf8("Type de plateau seul à tester ?\r\rR08,R08S,R11,R13,R15,"
                                           "R18,R21,R30");
-
-QByteArray SansHorodatage(const QByteArray& octets) {
-    static const QRegularExpression horodatage(
-        QStringLiteral("\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d"));
-    return QString::fromLatin1(octets)
-        .replace(horodatage, QStringLiteral("JJ/MM/AAAA hh:mm:ss"))
-        .toLatin1();
-}
-
-QByteArray Lit(const QString& chemin) {
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 struct Banc {
     BusSimule bus;
