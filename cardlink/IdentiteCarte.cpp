@@ -2,7 +2,7 @@
 
 #include "cardlink/LiaisonCarte.h"
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/FichierTrace.h"
+#include "poste/FichierTrace.h"
 
 namespace {
 

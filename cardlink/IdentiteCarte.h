@@ -1,5 +1,5 @@
 #pragma once
-#include "station/poste/Poste.h"
+#include "poste/Poste.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "cardlink/LiaisonCarte.h"
 
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/Plateforme.h"
-#include "station/poste/Temps.h"
+#include "poste/Plateforme.h"
+#include "poste/Temps.h"
 
 #include <QFileInfo>
 #include <QThread>

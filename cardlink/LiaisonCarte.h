@@ -1,7 +1,7 @@
 #pragma once
 // The card port and the framed protocol spoken on it. Frames are bytes: every
 // value 0..255 travels as one byte and counts by its value in the checksum.
-#include "station/poste/Poste.h"
+#include "poste/Poste.h"
 
 #include <QByteArray>
 #include <QString>

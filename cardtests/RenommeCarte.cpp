@@ -3,7 +3,7 @@
 #include "cardlink/LiaisonCarte.h"
 #include "cardtests/TestsElementaires.h"
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/FichierTrace.h"
+#include "poste/FichierTrace.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "cardlink/LiaisonCarte.h"
 #include "cardtests/TestsElementaires.h"
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/Temps.h"
+#include "poste/Temps.h"
 
 #include <QCoreApplication>
 #include <charconv>

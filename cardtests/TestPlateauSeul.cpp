@@ -6,9 +6,9 @@
 #include "cardtests/TestsElementaires.h"
 #include "i18n/ModuleTraductions.h"
 #include "labels/EditeEtiquette.h"
-#include "station/poste/FichierTrace.h"
-#include "station/poste/Plateforme.h"
-#include "station/poste/Temps.h"
+#include "poste/FichierTrace.h"
+#include "poste/Plateforme.h"
+#include "poste/Temps.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -2,7 +2,7 @@
 #include "cardtests/TestsElementaires.h"
 #include "cardtests/TypesRail.h"
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/Temps.h"
+#include "poste/Temps.h"
 
 QString MotifQuatreOctets(const QByteArray& reponse, int& compteur) {
     QString motif;

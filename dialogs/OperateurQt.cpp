@@ -1,7 +1,7 @@
 #include "dialogs/OperateurQt.h"
 
 #include "dialogs/DialogMP.h"
-#include "station/poste/Poste.h"
+#include "poste/Poste.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

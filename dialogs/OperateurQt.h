@@ -1,6 +1,6 @@
 #pragma once
 // The real operator: every modal exchange as a Qt dialog.
-#include "station/poste/Operateur.h"
+#include "poste/Operateur.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "dialogs/ShowMsg.h"
 
 #include "dialogs/OperateurQt.h"
-#include "station/poste/Poste.h"
+#include "poste/Poste.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "labels/LiaisonImprimante.h"
 
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/FichierTrace.h"
-#include "station/poste/Plateforme.h"
-#include "station/poste/Temps.h"
+#include "poste/FichierTrace.h"
+#include "poste/Plateforme.h"
+#include "poste/Temps.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #include "labels/ServeurImpression.h"
 
 #include "labels/LiaisonImprimante.h"
-#include "station/poste/Temps.h"
+#include "poste/Temps.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>

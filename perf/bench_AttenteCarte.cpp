@@ -3,7 +3,7 @@
 // the wait sleeps in the kernel. Also the cost of one answered exchange.
 #include "cardlink/LiaisonCarte.h"
 #include "simulation/cartes/BusSimule.h"
-#include "station/poste/Temps.h"
+#include "poste/Temps.h"
 
 #include <QCoreApplication>
 #include <cstdio>

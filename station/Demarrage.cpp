@@ -5,8 +5,8 @@
 
 #include "i18n/ModuleTraductions.h"
 #include "labels/ServeurImpression.h"
-#include "station/poste/FichierTrace.h"
-#include "station/poste/Plateforme.h"
+#include "poste/FichierTrace.h"
+#include "poste/Plateforme.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

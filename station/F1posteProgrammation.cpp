@@ -3,7 +3,7 @@
 #include "dialogs/OperateurQt.h"
 #include "dialogs/ShowMsg.h"
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/Plateforme.h"
+#include "poste/Plateforme.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 // The main window "Poste de Programmation". It is the station context of the
 // program: what the workflows show through Poste lands in its widgets.
 #include "station/LigneCommande.h"
-#include "station/poste/Poste.h"
+#include "poste/Poste.h"
 
 #include <QMainWindow>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "tools/OutilsExternes.h"
 
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/Plateforme.h"
+#include "poste/Plateforme.h"
 
 #include <QFileInfo>
 

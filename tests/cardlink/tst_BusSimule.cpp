@@ -3,7 +3,7 @@
 #include "cardlink/IdentiteCarte.h"
 #include "cardlink/LiaisonCarte.h"
 #include "simulation/cartes/ScenarioCartes.h"
-#include "station/poste/Temps.h"
+#include "poste/Temps.h"
 #include "tests/support/BancCarte.h"
 
 #include <QFileInfo>

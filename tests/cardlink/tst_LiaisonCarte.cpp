@@ -2,8 +2,8 @@
 // one side, the simulated card bus on the other.
 #include "cardlink/LiaisonCarte.h"
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/Plateforme.h"
-#include "station/poste/Temps.h"
+#include "poste/Plateforme.h"
+#include "poste/Temps.h"
 #include "tests/support/BancCarte.h"
 
 #include <QFileInfo>

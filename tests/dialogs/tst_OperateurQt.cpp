@@ -2,7 +2,7 @@
 // cancelled input box, answered through the real dialogs.
 #include "dialogs/DialogMP.h"
 #include "dialogs/OperateurQt.h"
-#include "station/poste/Poste.h"
+#include "poste/Poste.h"
 #include "tests/dialogs/AttendModal.h"
 
 #include <QInputDialog>

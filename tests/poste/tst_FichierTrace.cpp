@@ -1,6 +1,6 @@
-#include "station/poste/FichierTrace.h"
-#include "station/poste/Plateforme.h"
-#include "station/poste/Temps.h"
+#include "poste/FichierTrace.h"
+#include "poste/Plateforme.h"
+#include "poste/Temps.h"
 
 #include <QFile>
 #include <QTemporaryDir>

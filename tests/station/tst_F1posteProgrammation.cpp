@@ -3,8 +3,8 @@
 #include "i18n/ModuleTraductions.h"
 #include "labels/ServeurImpression.h"
 #include "station/F1posteProgrammation.h"
-#include "station/poste/FichierTrace.h"
-#include "station/poste/Plateforme.h"
+#include "poste/FichierTrace.h"
+#include "poste/Plateforme.h"
 #include "tests/support/OperateurScripte.h"
 
 #include <QAction>

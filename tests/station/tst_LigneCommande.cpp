@@ -1,7 +1,7 @@
 // Option lookup, printer target, translation database name, help text.
 #include "i18n/ModuleTraductions.h"
 #include "station/LigneCommande.h"
-#include "station/poste/Plateforme.h"
+#include "poste/Plateforme.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 // An operator for tests: answers every modal exchange from a queue and
 // records everything it was shown. An exchange nobody scripted is recorded in
 // `inattendus` and answered with an empty text / No.
-#include "station/poste/Operateur.h"
+#include "poste/Operateur.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // A light station context for testing one workflow: a scripted operator, a
 // temporary trace folder, and an end of program that throws instead of exiting.
-#include "station/poste/Poste.h"
+#include "poste/Poste.h"
 #include "tests/support/OperateurScripte.h"
 
 #include <QTemporaryDir>

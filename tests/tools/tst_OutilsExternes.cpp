@@ -1,5 +1,5 @@
 #include "i18n/ModuleTraductions.h"
-#include "station/poste/Plateforme.h"
+#include "poste/Plateforme.h"
 #include "tests/support/PosteTest.h"
 #include "tools/OutilsExternes.h"
 

@@ -1,4 +1,4 @@
-#include "station/poste/Plateforme.h"
+#include "poste/Plateforme.h"
 
 #include <QDesktopServices>
 #include <QDir>

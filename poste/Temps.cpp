@@ -1,4 +1,4 @@
-#include "station/poste/Temps.h"
+#include "poste/Temps.h"
 
 #include <QCoreApplication>
 #include <QThread>

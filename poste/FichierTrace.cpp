@@ -1,4 +1,4 @@
-#include "station/poste/FichierTrace.h"
+#include "poste/FichierTrace.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "station/poste/Poste.h"
+#include "poste/Poste.h"
 
 #include <QCoreApplication>
 #include <cstdio>
