@@ -1,8 +1,8 @@
-#include "cardlink/IdentiteCarte.h"
+#include "IdentiteCarte.h"
 
-#include "cardlink/LiaisonCarte.h"
-#include "i18n/ModuleTraductions.h"
-#include "poste/FichierTrace.h"
+#include "FichierTrace.h"
+#include "LiaisonCarte.h"
+#include "ModuleTraductions.h"
 
 namespace {
 

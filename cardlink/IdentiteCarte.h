@@ -1,5 +1,5 @@
 #pragma once
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "cardlink/LiaisonCarte.h"
+#include "LiaisonCarte.h"
 
-#include "i18n/ModuleTraductions.h"
-#include "poste/Plateforme.h"
-#include "poste/Temps.h"
+#include "ModuleTraductions.h"
+#include "Plateforme.h"
+#include "Temps.h"
 
 #include <QFileInfo>
 #include <QThread>

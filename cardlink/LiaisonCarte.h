@@ -1,7 +1,7 @@
 #pragma once
 // The card port and the framed protocol spoken on it. Frames are bytes: every
 // value 0..255 travels as one byte and counts by its value in the checksum.
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QByteArray>
 #include <QString>
@@ -42,4 +42,6 @@ QString ConvDecBin(int valeur, int& compteur);
 long ConvHexDec(const QString& texte);
 
 // True when the reply is an "Err:" text.
-inline bool EstErreur(const QByteArray& reponse) { return reponse.startsWith("Err:"); }
+inline bool EstErreur(const QByteArray& reponse) {
+    return reponse.startsWith("Err:");
+}

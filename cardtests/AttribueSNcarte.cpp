@@ -1,13 +1,13 @@
-#include "cardtests/AttribueSNcarte.h"
+#include "AttribueSNcarte.h"
 
-#include "cardlink/IdentiteCarte.h"
-#include "cardlink/LiaisonCarte.h"
-#include "cardtests/TestsElementaires.h"
-#include "i18n/ModuleTraductions.h"
-#include "labels/EditeEtiquette.h"
-#include "poste/FichierTrace.h"
-#include "poste/Plateforme.h"
-#include "poste/Temps.h"
+#include "EditeEtiquette.h"
+#include "FichierTrace.h"
+#include "IdentiteCarte.h"
+#include "LiaisonCarte.h"
+#include "ModuleTraductions.h"
+#include "Plateforme.h"
+#include "Temps.h"
+#include "TestsElementaires.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -1,7 +1,7 @@
 #pragma once
 // Serial number of a new card: tests, next SN of this station, write into the
 // card, read-back, "SNcarte.txt" and the card label (button BtAttribuSN).
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "cardtests/MenuBanc.h"
+#include "MenuBanc.h"
 
-#include "cardtests/TestsElementaires.h"
+#include "TestsElementaires.h"
 
 #include <QColor>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The quick tests of the "fonctions" menu, on the one card connected.
-#include "poste/Poste.h"
+#include "Poste.h"
 
 // "Test IR permanent (une seule carte connectée)"
 void mnuTestIRperm_Click(Poste& poste);

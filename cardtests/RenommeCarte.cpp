@@ -1,9 +1,9 @@
-#include "cardtests/RenommeCarte.h"
+#include "RenommeCarte.h"
 
-#include "cardlink/LiaisonCarte.h"
-#include "cardtests/TestsElementaires.h"
-#include "i18n/ModuleTraductions.h"
-#include "poste/FichierTrace.h"
+#include "FichierTrace.h"
+#include "LiaisonCarte.h"
+#include "ModuleTraductions.h"
+#include "TestsElementaires.h"
 
 #include <cmath>
 

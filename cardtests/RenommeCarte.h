@@ -1,6 +1,6 @@
 #pragma once
 // Giving a card a new name (its address on the card bus).
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QByteArray>
 #include <QString>

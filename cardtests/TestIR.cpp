@@ -1,7 +1,7 @@
-#include "cardlink/LiaisonCarte.h"
-#include "cardtests/TestsElementaires.h"
-#include "i18n/ModuleTraductions.h"
-#include "poste/Temps.h"
+#include "LiaisonCarte.h"
+#include "ModuleTraductions.h"
+#include "Temps.h"
+#include "TestsElementaires.h"
 
 #include <QCoreApplication>
 #include <charconv>

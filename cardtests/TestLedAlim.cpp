@@ -1,6 +1,6 @@
-#include "cardlink/LiaisonCarte.h"
-#include "cardtests/TestsElementaires.h"
-#include "i18n/ModuleTraductions.h"
+#include "LiaisonCarte.h"
+#include "ModuleTraductions.h"
+#include "TestsElementaires.h"
 
 #include <cmath>
 

@@ -1,14 +1,14 @@
-#include "cardtests/TestPlateauSeul.h"
+#include "TestPlateauSeul.h"
 
-#include "cardlink/IdentiteCarte.h"
-#include "cardlink/LiaisonCarte.h"
-#include "cardtests/AttribueSNcarte.h"
-#include "cardtests/TestsElementaires.h"
-#include "i18n/ModuleTraductions.h"
-#include "labels/EditeEtiquette.h"
-#include "poste/FichierTrace.h"
-#include "poste/Plateforme.h"
-#include "poste/Temps.h"
+#include "AttribueSNcarte.h"
+#include "EditeEtiquette.h"
+#include "FichierTrace.h"
+#include "IdentiteCarte.h"
+#include "LiaisonCarte.h"
+#include "ModuleTraductions.h"
+#include "Plateforme.h"
+#include "Temps.h"
+#include "TestsElementaires.h"
 
 #include <QCoreApplication>
 #include <QDate>

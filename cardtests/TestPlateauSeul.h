@@ -2,7 +2,7 @@
 // Complete test of one finished tray on the bench (button BtTestPlateauSeul):
 // the four elementary tests, real EA firing, rear LED lighting, the record in
 // "TestPlateauSeul.txt", the tray label and the supply discharge.
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "cardlink/LiaisonCarte.h"
-#include "cardtests/TestsElementaires.h"
-#include "cardtests/TypesRail.h"
-#include "i18n/ModuleTraductions.h"
-#include "poste/Temps.h"
+#include "LiaisonCarte.h"
+#include "ModuleTraductions.h"
+#include "Temps.h"
+#include "TestsElementaires.h"
+#include "TypesRail.h"
 
 QString MotifQuatreOctets(const QByteArray& reponse, int& compteur) {
     QString motif;

@@ -1,7 +1,7 @@
 #pragma once
 // The elementary card tests. Each opens and closes the card port itself and
 // returns its one-line result text (ResultatTest).
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "cardtests/TypesRail.h"
+#include "TypesRail.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "dialogs/DialogMP.h"
+#include "DialogMP.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "dialogs/OperateurQt.h"
+#include "OperateurQt.h"
 
-#include "dialogs/DialogMP.h"
-#include "poste/Poste.h"
+#include "DialogMP.h"
+#include "Poste.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 // The real operator: every modal exchange as a Qt dialog.
-#include "poste/Operateur.h"
+#include "Operateur.h"
 
 #include <QPointer>
 #include <QWidget>

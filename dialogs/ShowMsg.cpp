@@ -1,7 +1,7 @@
-#include "dialogs/ShowMsg.h"
+#include "ShowMsg.h"
 
-#include "dialogs/OperateurQt.h"
-#include "poste/Poste.h"
+#include "OperateurQt.h"
+#include "Poste.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "help/DessinBanc.h"
+#include "DessinBanc.h"
 
 #include <QPainterPath>
 

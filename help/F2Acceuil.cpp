@@ -1,6 +1,6 @@
-#include "help/F2Acceuil.h"
+#include "F2Acceuil.h"
 
-#include "i18n/ModuleTraductions.h"
+#include "ModuleTraductions.h"
 
 F2Acceuil::F2Acceuil(QWidget* parent)
     : FenetreAideBase(QStringLiteral("F2Acceuil"), QStringLiteral("Aide Programmer"),

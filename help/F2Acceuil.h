@@ -1,5 +1,5 @@
 #pragma once
-#include "help/FenetreAideBase.h"
+#include "FenetreAideBase.h"
 
 // "Aide Programmer": programming a blank card and giving it its SN, with a
 // picture of the bench. Its lines are messages 116 to 133.

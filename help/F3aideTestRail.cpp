@@ -1,6 +1,6 @@
-#include "help/F3aideTestRail.h"
+#include "F3aideTestRail.h"
 
-#include "i18n/ModuleTraductions.h"
+#include "ModuleTraductions.h"
 
 F3aideTestRail::F3aideTestRail(QWidget* parent)
     : FenetreAideBase(QStringLiteral("F3aideTestRail"), QStringLiteral("Aide TEST RAILS"),

@@ -1,5 +1,5 @@
 #pragma once
-#include "help/FenetreAideBase.h"
+#include "FenetreAideBase.h"
 
 // "Aide TEST RAILS": the rail bench test. Its lines are messages 134 and 136 to
 // 159.

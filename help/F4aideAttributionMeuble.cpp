@@ -1,4 +1,4 @@
-#include "help/F4aideAttributionMeuble.h"
+#include "F4aideAttributionMeuble.h"
 
 #include <QStringList>
 

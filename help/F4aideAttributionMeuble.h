@@ -1,5 +1,5 @@
 #pragma once
-#include "help/FenetreAideBase.h"
+#include "FenetreAideBase.h"
 
 // "Aide Attribution meuble": assigning the cards of a complete cabinet, in
 // fixed French lines.

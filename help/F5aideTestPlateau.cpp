@@ -1,6 +1,6 @@
-#include "help/F5aideTestPlateau.h"
+#include "F5aideTestPlateau.h"
 
-#include "i18n/ModuleTraductions.h"
+#include "ModuleTraductions.h"
 
 F5aideTestPlateau::F5aideTestPlateau(QWidget* parent)
     : FenetreAideBase(QStringLiteral("F5aideTestPlateau"), QStringLiteral("Aide Test Plateau"),

@@ -1,5 +1,5 @@
 #pragma once
-#include "help/FenetreAideBase.h"
+#include "FenetreAideBase.h"
 
 // "Aide Test Plateau": the single tray test. Its lines are messages 160 to 178.
 class F5aideTestPlateau : public FenetreAideBase {

@@ -1,7 +1,7 @@
-#include "help/FenetreAideBase.h"
+#include "FenetreAideBase.h"
 
-#include "help/DessinBanc.h"
-#include "help/FenetresAide.h"
+#include "DessinBanc.h"
+#include "FenetresAide.h"
 
 #include <QHBoxLayout>
 #include <QScreen>

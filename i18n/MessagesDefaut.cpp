@@ -1,4 +1,4 @@
-#include "i18n/ModuleTraductions.h"
+#include "ModuleTraductions.h"
 
 #include <utility>
 

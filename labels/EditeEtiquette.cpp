@@ -1,6 +1,6 @@
-#include "labels/EditeEtiquette.h"
+#include "EditeEtiquette.h"
 
-#include "labels/LiaisonImprimante.h"
+#include "LiaisonImprimante.h"
 
 namespace {
 const QChar DQ = QLatin1Char('"');

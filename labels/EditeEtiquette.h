@@ -1,6 +1,6 @@
 #pragma once
 // The EPL2 label of a card or a tray, sent over the printer link.
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QDate>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "labels/EditeEtiquette.h"
+#include "EditeEtiquette.h"
 
-#include "cardlink/IdentiteCarte.h"
-#include "i18n/ModuleTraductions.h"
+#include "IdentiteCarte.h"
+#include "ModuleTraductions.h"
 
 void ImprimeEtiquetteCarteLue(Poste& poste) {
     QString nomCarte, version, sn, versionCouche;

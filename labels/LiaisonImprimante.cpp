@@ -1,9 +1,9 @@
-#include "labels/LiaisonImprimante.h"
+#include "LiaisonImprimante.h"
 
-#include "i18n/ModuleTraductions.h"
-#include "poste/FichierTrace.h"
-#include "poste/Plateforme.h"
-#include "poste/Temps.h"
+#include "FichierTrace.h"
+#include "ModuleTraductions.h"
+#include "Plateforme.h"
+#include "Temps.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

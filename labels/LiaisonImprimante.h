@@ -4,7 +4,7 @@
 // the first three characters of portImp at every call. One job uses the link
 // at a time: a label opened while another one holds the link is kept whole
 // and printed right after it, so nothing mixes on the printer.
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>

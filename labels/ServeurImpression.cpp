@@ -1,7 +1,7 @@
-#include "labels/ServeurImpression.h"
+#include "ServeurImpression.h"
 
-#include "labels/LiaisonImprimante.h"
-#include "poste/Temps.h"
+#include "LiaisonImprimante.h"
+#include "Temps.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>

@@ -2,7 +2,7 @@
 // The label print server: other stations connect to portSrv and send the
 // EPL2 lines of their labels; each whole label is printed on this station's
 // printer link, one job at a time, in order of arrival.
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QByteArray>
 #include <QObject>

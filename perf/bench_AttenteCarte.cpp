@@ -1,9 +1,9 @@
 // Processor time the station spends waiting for card replies: 20 time-outs of
 // 200 ms against a card that never answers should cost next to nothing, as
 // the wait sleeps in the kernel. Also the cost of one answered exchange.
-#include "cardlink/LiaisonCarte.h"
-#include "simulation/cartes/BusSimule.h"
-#include "poste/Temps.h"
+#include "BusSimule.h"
+#include "LiaisonCarte.h"
+#include "Temps.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "poste/Plateforme.h"
+#include "Plateforme.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -17,7 +17,9 @@ namespace {
 const QString kRacineWindows = QStringLiteral("C:\\morvane\\appli");
 }
 
-bool EstCheminPeripherique(const QString& valeur) { return valeur.startsWith(QLatin1Char('/')); }
+bool EstCheminPeripherique(const QString& valeur) {
+    return valeur.startsWith(QLatin1Char('/'));
+}
 
 QString PeripheriqueSerie(const QString& port) {
     const QString p = port.trimmed();

@@ -1,4 +1,4 @@
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // one way out of the program. Workflows only see this, never the widgets.
 // The base class records what it is asked to show, which is all a test
 // needs; the main window overrides it to show the same on screen.
-#include "poste/Operateur.h"
+#include "Operateur.h"
 
 #include <QColor>
 #include <QObject>

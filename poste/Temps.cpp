@@ -1,4 +1,4 @@
-#include "poste/Temps.h"
+#include "Temps.h"
 
 #include <QCoreApplication>
 #include <QThread>

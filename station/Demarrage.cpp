@@ -1,12 +1,12 @@
 // Start-up of the main window: command line, login, rights, trace files.
-#include "station/F1posteProgrammation.h"
-#include "station/LigneCommande.h"
-#include "station/MotsDePasseOperateurs.h"
+#include "F1posteProgrammation.h"
+#include "LigneCommande.h"
+#include "MotsDePasseOperateurs.h"
 
-#include "i18n/ModuleTraductions.h"
-#include "labels/ServeurImpression.h"
-#include "poste/FichierTrace.h"
-#include "poste/Plateforme.h"
+#include "FichierTrace.h"
+#include "ModuleTraductions.h"
+#include "Plateforme.h"
+#include "ServeurImpression.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

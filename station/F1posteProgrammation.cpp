@@ -1,9 +1,9 @@
-#include "station/F1posteProgrammation.h"
+#include "F1posteProgrammation.h"
 
-#include "dialogs/OperateurQt.h"
-#include "dialogs/ShowMsg.h"
-#include "i18n/ModuleTraductions.h"
-#include "poste/Plateforme.h"
+#include "ModuleTraductions.h"
+#include "OperateurQt.h"
+#include "Plateforme.h"
+#include "ShowMsg.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 #pragma once
 // The main window "Poste de Programmation". It is the station context of the
 // program: what the workflows show through Poste lands in its widgets.
-#include "station/LigneCommande.h"
-#include "poste/Poste.h"
+#include "LigneCommande.h"
+#include "Poste.h"
 
 #include <QMainWindow>
 #include <functional>

@@ -1,14 +1,14 @@
 // Which workflow each button and menu entry of the main window runs.
-#include "station/F1posteProgrammation.h"
+#include "F1posteProgrammation.h"
 
-#include "cardlink/IdentiteCarte.h"
-#include "cardtests/AttribueSNcarte.h"
-#include "cardtests/MenuBanc.h"
-#include "cardtests/RenommeCarte.h"
-#include "cardtests/TestPlateauSeul.h"
-#include "help/FenetresAide.h"
-#include "labels/EditeEtiquette.h"
-#include "tools/OutilsExternes.h"
+#include "AttribueSNcarte.h"
+#include "EditeEtiquette.h"
+#include "FenetresAide.h"
+#include "IdentiteCarte.h"
+#include "MenuBanc.h"
+#include "OutilsExternes.h"
+#include "RenommeCarte.h"
+#include "TestPlateauSeul.h"
 
 void F1posteProgrammation::brancheFlux() {
     Poste& p = poste_;

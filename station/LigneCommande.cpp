@@ -1,7 +1,7 @@
-#include "station/LigneCommande.h"
+#include "LigneCommande.h"
 
-#include "i18n/ModuleTraductions.h"
-#include "poste/Plateforme.h"
+#include "ModuleTraductions.h"
+#include "Plateforme.h"
 
 namespace {
 

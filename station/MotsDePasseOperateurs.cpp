@@ -1,4 +1,4 @@
-#include "station/MotsDePasseOperateurs.h"
+#include "MotsDePasseOperateurs.h"
 
 #include <QCoreApplication>
 #include <QDir>

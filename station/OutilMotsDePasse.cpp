@@ -2,7 +2,7 @@
 //   calvanet-motsdepasse [file]  < lines "code=password"
 //   calvanet-motsdepasse [file]    (on a terminal: asks for each operator code)
 // The file defaults to operateurs.mdp beside this program, where calvanet looks.
-#include "station/MotsDePasseOperateurs.h"
+#include "MotsDePasseOperateurs.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // calvanet: the bench station. Its command line is its whole configuration.
-#include "station/F1posteProgrammation.h"
-#include "station/LigneCommande.h"
+#include "F1posteProgrammation.h"
+#include "LigneCommande.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
-#include "tools/OutilsExternes.h"
+#include "OutilsExternes.h"
 
-#include "i18n/ModuleTraductions.h"
-#include "poste/Plateforme.h"
+#include "ModuleTraductions.h"
+#include "Plateforme.h"
 
 #include <QFileInfo>
 

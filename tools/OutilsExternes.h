@@ -3,7 +3,7 @@
 // programmer (set-up, or writing the initial program into a blank card) and
 // the firmware upload tool. The station starts them and returns at once; the
 // operator follows their own windows.
-#include "poste/Poste.h"
+#include "Poste.h"
 
 #include <QString>
 #include <QStringList>

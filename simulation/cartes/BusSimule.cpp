@@ -1,6 +1,6 @@
-#include "simulation/cartes/BusSimule.h"
+#include "BusSimule.h"
 
-#include "cardlink/LiaisonCarte.h"
+#include "LiaisonCarte.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // slave side (cheminPeripherique) like any serial port; the bus runs in its
 // own thread, reads command frames from the master side and writes the
 // cards' replies. Every access from the test thread is locked.
-#include "simulation/cartes/CarteSimulee.h"
+#include "CarteSimulee.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "simulation/cartes/CarteSimulee.h"
+#include "CarteSimulee.h"
 
-#include "cardlink/LiaisonCarte.h"
+#include "LiaisonCarte.h"
 
 #include <algorithm>
 #include <cmath>

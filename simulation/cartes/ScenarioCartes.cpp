@@ -1,4 +1,4 @@
-#include "simulation/cartes/ScenarioCartes.h"
+#include "ScenarioCartes.h"
 
 #include <QFile>
 #include <QJsonArray>

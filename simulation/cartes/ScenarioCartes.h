@@ -17,7 +17,7 @@
 // }
 // Every field is optional; a missing one keeps the healthy card's value.
 // Texts are taken byte for byte from their Latin-1 form.
-#include "simulation/cartes/BusSimule.h"
+#include "BusSimule.h"
 
 #include <QString>
 #include <vector>

@@ -1,6 +1,6 @@
 // simulateur-cartes: a bus of simulated cards behind a pseudo-terminal, for
 // the demo and for measurements. Prints every frame it hears.
-#include "simulation/cartes/ScenarioCartes.h"
+#include "ScenarioCartes.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "simulation/imprimante/ImprimanteVirtuelle.h"
+#include "ImprimanteVirtuelle.h"
 
 #include <QDir>
 #include <QFile>

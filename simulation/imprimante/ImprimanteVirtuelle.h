@@ -3,7 +3,7 @@
 // and optionally a pseudo-terminal like a serial printer. Every job is kept
 // raw in its folder, every printed label is drawn to a PNG at 203 dpi.
 // The getters may be called from any thread.
-#include "simulation/imprimante/InterpreteurEPL2.h"
+#include "InterpreteurEPL2.h"
 
 #include <QHostAddress>
 #include <QMutex>

@@ -1,4 +1,4 @@
-#include "simulation/imprimante/InterpreteurEPL2.h"
+#include "InterpreteurEPL2.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,5 +1,5 @@
 // imprimante-virtuelle: an EPL2 label printer for the bench without hardware.
-#include "simulation/imprimante/ImprimanteVirtuelle.h"
+#include "ImprimanteVirtuelle.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,10 +1,10 @@
 // The simulated card bus as the station sees it: replies, addressing,
 // collisions, roll call, port open/close, scenario files and the program.
-#include "cardlink/IdentiteCarte.h"
-#include "cardlink/LiaisonCarte.h"
-#include "simulation/cartes/ScenarioCartes.h"
-#include "poste/Temps.h"
-#include "tests/support/BancCarte.h"
+#include "BancCarte.h"
+#include "IdentiteCarte.h"
+#include "LiaisonCarte.h"
+#include "ScenarioCartes.h"
+#include "Temps.h"
 
 #include <QFileInfo>
 #include <QProcess>

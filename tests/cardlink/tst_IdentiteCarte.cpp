@@ -1,8 +1,8 @@
 // Finding the card and reading its identity, through the pseudo-terminal.
-#include "cardlink/IdentiteCarte.h"
-#include "cardlink/LiaisonCarte.h"
-#include "i18n/ModuleTraductions.h"
-#include "tests/support/BancCarte.h"
+#include "BancCarte.h"
+#include "IdentiteCarte.h"
+#include "LiaisonCarte.h"
+#include "ModuleTraductions.h"
 
 #include <QtTest>
 

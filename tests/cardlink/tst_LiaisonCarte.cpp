@@ -1,10 +1,10 @@
 // The card link through a real pseudo-terminal: the station's QSerialPort on
 // one side, the simulated card bus on the other.
-#include "cardlink/LiaisonCarte.h"
-#include "i18n/ModuleTraductions.h"
-#include "poste/Plateforme.h"
-#include "poste/Temps.h"
-#include "tests/support/BancCarte.h"
+#include "BancCarte.h"
+#include "LiaisonCarte.h"
+#include "ModuleTraductions.h"
+#include "Plateforme.h"
+#include "Temps.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,10 +1,10 @@
 // labels: integration
 // Serial number assignment on the simulated card bus: frames on the wire,
 // "SNcarte.txt" byte for byte, the label bytes, and the boxes shown.
-#include "cardtests/AttribueSNcarte.h"
-#include "labels/EditeEtiquette.h"
-#include "tests/support/BancCarte.h"
-#include "tests/support/TracesTest.h"
+#include "AttribueSNcarte.h"
+#include "BancCarte.h"
+#include "EditeEtiquette.h"
+#include "TracesTest.h"
 
 #include <QCoreApplication>
 #include <QDir>

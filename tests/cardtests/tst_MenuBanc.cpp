@@ -1,8 +1,8 @@
 // labels: integration
 // The three quick tests of the "fonctions" menu on the simulated card bus:
 // the boxes shown and the status label left behind.
-#include "cardtests/MenuBanc.h"
-#include "tests/support/BancCarte.h"
+#include "BancCarte.h"
+#include "MenuBanc.h"
 
 #include <QtTest>
 

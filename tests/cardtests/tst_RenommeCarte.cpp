@@ -1,8 +1,8 @@
 // labels: integration
 // Card renaming on the simulated card bus: the addresses on the wire, the
 // name left in the card, the report, and the two input boxes.
-#include "cardtests/RenommeCarte.h"
-#include "tests/support/BancCarte.h"
+#include "BancCarte.h"
+#include "RenommeCarte.h"
 
 #include <QtTest>
 

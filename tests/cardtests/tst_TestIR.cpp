@@ -1,8 +1,8 @@
 // labels: integration
 // IR auto-test and IR monitoring on the simulated card bus: frames on the
 // wire, result texts, status label texts and colours.
-#include "cardtests/TestsElementaires.h"
-#include "tests/support/BancCarte.h"
+#include "BancCarte.h"
+#include "TestsElementaires.h"
 
 #include <QTimer>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // labels: integration
 // Rear LED presence and supply voltage on the simulated card bus.
-#include "cardtests/TestsElementaires.h"
-#include "tests/support/BancCarte.h"
+#include "BancCarte.h"
+#include "TestsElementaires.h"
 
 #include <QtTest>
 

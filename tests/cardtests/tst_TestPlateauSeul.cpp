@@ -1,10 +1,10 @@
 // labels: integration
 // The single tray test on the simulated card bus: what is fired and lit, the
 // record in "TestPlateauSeul.txt", the tray label, the discharge loop.
-#include "cardtests/TestPlateauSeul.h"
-#include "labels/EditeEtiquette.h"
-#include "tests/support/BancCarte.h"
-#include "tests/support/TracesTest.h"
+#include "BancCarte.h"
+#include "EditeEtiquette.h"
+#include "TestPlateauSeul.h"
+#include "TracesTest.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 // labels: integration
 // EA presence on the simulated card bus: the detection parameters sent for
 // each rail type, the pause before reading, the pattern and the result texts.
-#include "cardtests/TestsElementaires.h"
-#include "tests/support/BancCarte.h"
+#include "BancCarte.h"
+#include "TestsElementaires.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 // labels: unit
-#include "cardtests/TestsElementaires.h"
-#include "cardtests/TypesRail.h"
+#include "TestsElementaires.h"
+#include "TypesRail.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The password dialog: masked entry, Enter confirms the text as typed, the
 // close button abandons, the title flashes at the caret's rhythm.
-#include "dialogs/DialogMP.h"
-#include "tests/dialogs/AttendModal.h"
+#include "AttendModal.h"
+#include "DialogMP.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 // The Qt operator: titles, icons, default buttons and the empty answer of a
 // cancelled input box, answered through the real dialogs.
-#include "dialogs/DialogMP.h"
-#include "dialogs/OperateurQt.h"
-#include "poste/Poste.h"
-#include "tests/dialogs/AttendModal.h"
+#include "AttendModal.h"
+#include "DialogMP.h"
+#include "OperateurQt.h"
+#include "Poste.h"
 
 #include <QInputDialog>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // The picture message window: picture keys, closing, auto-close, picture
 // files and the size rule.
-#include "dialogs/ShowMsg.h"
+#include "ShowMsg.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,9 +1,9 @@
-#include "help/F2Acceuil.h"
-#include "help/F3aideTestRail.h"
-#include "help/F4aideAttributionMeuble.h"
-#include "help/F5aideTestPlateau.h"
-#include "help/FenetresAide.h"
-#include "i18n/ModuleTraductions.h"
+#include "F2Acceuil.h"
+#include "F3aideTestRail.h"
+#include "F4aideAttributionMeuble.h"
+#include "F5aideTestPlateau.h"
+#include "FenetresAide.h"
+#include "ModuleTraductions.h"
 
 #include <QApplication>
 #include <QImage>

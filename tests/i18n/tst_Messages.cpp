@@ -1,6 +1,6 @@
 // The French defaults of the message table against the texts quoted with
 // their numbers in the station's documentation (messages_cites.tsv).
-#include "i18n/ModuleTraductions.h"
+#include "ModuleTraductions.h"
 
 #include <QFile>
 #include <QSet>

@@ -1,7 +1,7 @@
 // The label bytes as the printer receives them, through a device-path target
 // written like a parallel port.
-#include "labels/EditeEtiquette.h"
-#include "tests/support/PosteTest.h"
+#include "EditeEtiquette.h"
+#include "PosteTest.h"
 
 #include <QFile>
 #include <QTest>

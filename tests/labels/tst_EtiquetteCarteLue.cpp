@@ -1,6 +1,6 @@
 // The button "Etq Carte Lue" with a simulated card on a pseudo-terminal.
-#include "labels/EditeEtiquette.h"
-#include "tests/support/BancCarte.h"
+#include "BancCarte.h"
+#include "EditeEtiquette.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,8 +1,8 @@
 // The virtual printer as the station's peer: what it reads from the wire,
 // what it draws, and a barcode that an independent reader decodes.
-#include "labels/EditeEtiquette.h"
-#include "simulation/imprimante/ImprimanteVirtuelle.h"
-#include "tests/support/PosteTest.h"
+#include "EditeEtiquette.h"
+#include "ImprimanteVirtuelle.h"
+#include "PosteTest.h"
 
 #include <QImage>
 #include <QProcess>

@@ -1,9 +1,9 @@
 // The printer link on real transports: loopback TCP, a pseudo-terminal
 // opened as a serial port or written as a device, and the queue that keeps
 // two labels from mixing.
-#include "labels/EditeEtiquette.h"
-#include "labels/LiaisonImprimante.h"
-#include "tests/support/PosteTest.h"
+#include "EditeEtiquette.h"
+#include "LiaisonImprimante.h"
+#include "PosteTest.h"
 
 #include <QSerialPort>
 #include <QTcpServer>

@@ -1,10 +1,10 @@
 // The station's label print server on loopback, forwarding to the virtual
 // printer: channels, whole labels, no mixing, no loss.
-#include "labels/EditeEtiquette.h"
-#include "labels/LiaisonImprimante.h"
-#include "labels/ServeurImpression.h"
-#include "simulation/imprimante/ImprimanteVirtuelle.h"
-#include "tests/support/PosteTest.h"
+#include "EditeEtiquette.h"
+#include "ImprimanteVirtuelle.h"
+#include "LiaisonImprimante.h"
+#include "PosteTest.h"
+#include "ServeurImpression.h"
 
 #include <QSet>
 #include <QTcpServer>

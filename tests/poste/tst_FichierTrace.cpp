@@ -1,6 +1,6 @@
-#include "poste/FichierTrace.h"
-#include "poste/Plateforme.h"
-#include "poste/Temps.h"
+#include "FichierTrace.h"
+#include "Plateforme.h"
+#include "Temps.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,7 +13,8 @@ private slots:
         QTest::addColumn<QString>("texte");
         QTest::addColumn<QByteArray>("octets");
         QTest::newRow("ascii") << "dernier SN: 0A1B" << QByteArray("dernier SN: 0A1B");
-        QTest::newRow("accents") << QString::fromUtf8("déja utilisé à") << QByteArray("d\xe9ja utilis\xe9 \xe0");
+        QTest::newRow("accents") << QString::fromUtf8("déja utilisé à")
+                                 << QByteArray("d\xe9ja utilis\xe9 \xe0");
         QTest::newRow("euro, oe") << QString::fromUtf8("€ œ …") << QByteArray("\x80 \x9c \x85");
         QTest::newRow("hors code page") << QString::fromUtf8("→") << QByteArray("?");
     }
@@ -50,11 +51,15 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("peripherique");
 #ifdef Q_OS_WIN
-        QTest::newRow("3") << "3" << "COM3";
+        QTest::newRow("3") << "3"
+                           << "COM3";
 #else
-        QTest::newRow("1") << "1" << "/dev/ttyS0";
-        QTest::newRow("12") << "12" << "/dev/ttyS11";
-        QTest::newRow("chemin") << "/dev/pts/7" << "/dev/pts/7";
+        QTest::newRow("1") << "1"
+                           << "/dev/ttyS0";
+        QTest::newRow("12") << "12"
+                            << "/dev/ttyS11";
+        QTest::newRow("chemin") << "/dev/pts/7"
+                                << "/dev/pts/7";
 #endif
     }
     void ports() {
@@ -65,7 +70,8 @@ private slots:
 
     void chemins() {
 #ifndef Q_OS_WIN
-        QCOMPARE(Plateforme::CheminDans("/tmp/Banc", "SNcarte.txt"), QString("/tmp/Banc/SNcarte.txt"));
+        QCOMPARE(Plateforme::CheminDans("/tmp/Banc", "SNcarte.txt"),
+                 QString("/tmp/Banc/SNcarte.txt"));
         QCOMPARE(Plateforme::CheminLocal("C:\\morvane\\appli\\icProg105C"),
                  QDir::homePath() + "/morvane/appli/icProg105C");
         QCOMPARE(Plateforme::CheminLocal("d:\\lang\\trad.MDB"), QString("d:/lang/trad.MDB"));

@@ -1,11 +1,11 @@
 // The main window run offscreen with a scripted operator: start-up from a
 // command line, login, rights, trace files, stop, cancel and version box.
-#include "i18n/ModuleTraductions.h"
-#include "labels/ServeurImpression.h"
-#include "station/F1posteProgrammation.h"
-#include "poste/FichierTrace.h"
-#include "poste/Plateforme.h"
-#include "tests/support/OperateurScripte.h"
+#include "F1posteProgrammation.h"
+#include "FichierTrace.h"
+#include "ModuleTraductions.h"
+#include "OperateurScripte.h"
+#include "Plateforme.h"
+#include "ServeurImpression.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,9 +1,9 @@
 // The real main window, offscreen, driven by clicks against the simulated card
 // bus: what an operator sees at the bench.
-#include "i18n/ModuleTraductions.h"
-#include "simulation/cartes/BusSimule.h"
-#include "station/F1posteProgrammation.h"
-#include "tests/support/OperateurScripte.h"
+#include "BusSimule.h"
+#include "F1posteProgrammation.h"
+#include "ModuleTraductions.h"
+#include "OperateurScripte.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>

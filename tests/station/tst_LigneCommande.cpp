@@ -1,7 +1,7 @@
 // Option lookup, printer target, translation database name, help text.
-#include "i18n/ModuleTraductions.h"
-#include "station/LigneCommande.h"
-#include "poste/Plateforme.h"
+#include "LigneCommande.h"
+#include "ModuleTraductions.h"
+#include "Plateforme.h"
 
 #include <QTest>
 

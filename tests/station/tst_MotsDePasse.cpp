@@ -1,6 +1,6 @@
 // The operator password file: written by calvanet-motsdepasse, read back by
 // the station, refused with a message naming it when it is damaged.
-#include "station/MotsDePasseOperateurs.h"
+#include "MotsDePasseOperateurs.h"
 
 #include <QFile>
 #include <QProcess>

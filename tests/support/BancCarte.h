@@ -4,8 +4,8 @@
 // demarre() in init() and arrete() in cleanup(): each test function gets a
 // fresh line and a fresh station. P is the station context, PosteTest or a
 // subclass that acts on what the workflow shows.
-#include "simulation/cartes/BusSimule.h"
-#include "tests/support/PosteTest.h"
+#include "BusSimule.h"
+#include "PosteTest.h"
 
 #include <QString>
 #include <QtGlobal>

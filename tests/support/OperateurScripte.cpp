@@ -1,4 +1,4 @@
-#include "tests/support/OperateurScripte.h"
+#include "OperateurScripte.h"
 
 QStringList OperateurScripte::boites() const {
     QStringList textes;

@@ -2,7 +2,7 @@
 // An operator for tests: answers every modal exchange from a queue and
 // records everything it was shown. An exchange nobody scripted is recorded in
 // `inattendus` and answered with an empty text / No.
-#include "poste/Operateur.h"
+#include "Operateur.h"
 
 #include <QList>
 #include <QString>
@@ -17,7 +17,7 @@ public:
         QString texte; // box text, question, prompt or heading
         QString titre;
         Icone icone = Icone::Aucune;
-        QString defaut;          // input box default
+        QString defaut;            // input box default
         bool nonParDefaut = false; // yes/no box
     };
 
@@ -27,8 +27,8 @@ public:
     void repondNon() { reponses_ << QVariant(false); }
     void repond(const QString& texte) { reponses_ << QVariant(texte); }
 
-    QList<Echange> echanges;  // in order
-    QStringList inattendus;   // exchanges that found no scripted answer
+    QList<Echange> echanges; // in order
+    QStringList inattendus;  // exchanges that found no scripted answer
     int reponsesRestantes() const { return static_cast<int>(reponses_.size()); }
 
     // Texts of the message boxes shown, in order.
@@ -37,7 +37,8 @@ public:
     const Echange& dernier() const { return echanges.last(); }
 
     void Boite(const QString& texte, const QString& titre, Icone icone) override;
-    bool OuiNon(const QString& texte, const QString& titre, Icone icone, bool nonParDefaut) override;
+    bool OuiNon(const QString& texte, const QString& titre, Icone icone,
+                bool nonParDefaut) override;
     QString Saisie(const QString& invite, const QString& titre, const QString& defaut) override;
     QString MotDePasse(const QString& titre, const QString& entete) override;
 

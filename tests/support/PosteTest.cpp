@@ -1,6 +1,6 @@
-#include "tests/support/PosteTest.h"
+#include "PosteTest.h"
 
-#include "i18n/ModuleTraductions.h"
+#include "ModuleTraductions.h"
 
 PosteTest::PosteTest() : Poste(op) {
     changeOperateur(op);
@@ -16,4 +16,6 @@ PosteTest::PosteTest() : Poste(op) {
         reglages.DroitTestPlateau = true;
 }
 
-QString PosteTest::fichier(const QString& nom) const { return dossier.filePath(nom); }
+QString PosteTest::fichier(const QString& nom) const {
+    return dossier.filePath(nom);
+}

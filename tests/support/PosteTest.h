@@ -1,8 +1,8 @@
 #pragma once
 // A light station context for testing one workflow: a scripted operator, a
 // temporary trace folder, and an end of program that throws instead of exiting.
-#include "poste/Poste.h"
-#include "tests/support/OperateurScripte.h"
+#include "OperateurScripte.h"
+#include "Poste.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "i18n/ModuleTraductions.h"
-#include "poste/Plateforme.h"
-#include "tests/support/PosteTest.h"
-#include "tools/OutilsExternes.h"
+#include "ModuleTraductions.h"
+#include "OutilsExternes.h"
+#include "Plateforme.h"
+#include "PosteTest.h"
 
 #include <QDir>
 #include <QFile>
