@@ -1,8 +1,11 @@
 #include "Poste.h"
 
+#include "Temps.h"
+
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #ifndef CALVANET_VERSION_MAJOR
 #define CALVANET_VERSION_MAJOR 1
@@ -86,4 +89,35 @@ void Poste::FinProgramme(int code) {
     if (arretProcessus)
         arretProcessus(code);
     throw FinProgrammeDemandee{code};
+}
+
+void Poste::Execute(const std::function<void()>& action, const QString& nom, bool exclusif) {
+    if (!action || termine_)
+        return;
+    if (exclusif && travailEnCours_) {
+        Refus();
+        return;
+    }
+    const bool avant = travailEnCours_;
+    if (exclusif)
+        travailEnCours_ = true;
+    try {
+        action();
+    } catch (const FinProgrammeDemandee&) {
+        // Only reached when the process is not stopped (tests): nothing more runs.
+        termine_ = true;
+    } catch (const std::exception& e) {
+        operateur().Boite(QStringLiteral("Erreur ") + QString::fromLocal8Bit(e.what()) +
+                              QStringLiteral("  dans ") + nom,
+                          {}, Icone::Critique);
+    }
+    travailEnCours_ = avant;
+}
+
+void Poste::Refus() {
+    ++refus;
+}
+
+void Poste::AccelerePauses(double facteur) {
+    FixeAccelerationPauses(facteur);
 }

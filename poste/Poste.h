@@ -8,7 +8,6 @@
 
 #include <QColor>
 #include <QObject>
-#include <QSerialPort>
 #include <QStringList>
 #include <functional>
 #include <vector>
@@ -42,6 +41,10 @@ struct VersionLogiciel {
 VersionLogiciel versionLogiciel();
 QString NomProgramme(); // "Calvanet": the title of boxes without a title of their own
 
+class LiaisonCarte;
+class LiaisonImprimante;
+class ServeurImpression;
+
 // Thrown by FinProgramme when the process was not stopped (tests), so that
 // nothing after an end path runs.
 struct FinProgrammeDemandee {
@@ -56,7 +59,32 @@ public:
 
     Reglages reglages;
     bool ArretDemande = false;
-    QSerialPort MSCommCarte; // the card port, closed between workflows
+
+    // The links this station owns. Their libraries stand above this one, so
+    // each creates its own on first use (LiaisonCarte::de, ...) as a child of
+    // the context, which deletes it.
+    struct Liens {
+        LiaisonCarte* carte = nullptr;
+        LiaisonImprimante* imprimante = nullptr;
+        ServeurImpression* serveur = nullptr;
+    };
+    Liens liens;
+
+    // The job guard: runs a click handler of any window. An end of the
+    // program requested inside it stops it there; an unexpected failure is
+    // reported and the station goes on. An exclusive one (a card workflow: the
+    // card port is one) is refused, with Refus(), while another one runs.
+    void Execute(const std::function<void()>& action, const QString& nom, bool exclusif);
+    bool travailEnCours() const { return travailEnCours_; }
+    // True once an end of the program was requested (tests: the process goes on).
+    bool programmeTermine() const { return termine_; }
+    // A click refused by the job guard; the program beeps.
+    virtual void Refus();
+    int refus = 0;
+
+    // The clock of timePause: real time in the program; a test may run the
+    // pauses `facteur` times faster (20: a 2 s pause lasts 0.1 s).
+    void AccelerePauses(double facteur);
 
     Operateur& operateur() const { return *operateur_; }
     void changeOperateur(Operateur& operateur) { operateur_ = &operateur; }
@@ -114,4 +142,6 @@ private:
     QColor cancelCouleur_;
     std::vector<std::function<void()>> fermeture_;
     bool fermee_ = false;
+    bool travailEnCours_ = false;
+    bool termine_ = false;
 };

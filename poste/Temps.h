@@ -11,6 +11,11 @@ double get_exact_milli_second();
 // elapsed; runs at least one pass, so a pause of 0 lasts one sleep.
 void timePause(float secondes);
 
+// How many times faster than real time timePause runs: 1 in the program,
+// more in tests that would otherwise wait out long specified pauses.
+void FixeAccelerationPauses(double facteur);
+double AccelerationPauses();
+
 // One pass of the event loop outside a pause: repaints, sockets, and (unless
 // excluded) the operator's clicks and keys. Does nothing without an application.
 void LaisseTourner(QEventLoop::ProcessEventsFlags quoi = QEventLoop::AllEvents);

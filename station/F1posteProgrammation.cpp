@@ -134,6 +134,11 @@ bool PosteF1::Message(const QString& texte, int dureeMs, const QString& image) {
     return ShowMsg::instance().Message(texte, dureeMs, image);
 }
 
+void PosteF1::Refus() {
+    Poste::Refus();
+    QApplication::beep();
+}
+
 // ---------------------------------------------------------------- window
 
 F1posteProgrammation::F1posteProgrammation(QWidget* parent)
@@ -411,30 +416,6 @@ void F1posteProgrammation::branche() {
             [this] { execute([this] { poste_.FinProgramme(0); }, BtSTOP->objectName(), false); });
 }
 
-void F1posteProgrammation::execute(const std::function<void()>& action, const QString& nom,
-                                   bool exclusif) {
-    if (!action || fin_)
-        return;
-    if (exclusif && travailEnCours_) {
-        QApplication::beep();
-        return;
-    }
-    const bool avant = travailEnCours_;
-    if (exclusif)
-        travailEnCours_ = true;
-    try {
-        action();
-    } catch (const FinProgrammeDemandee&) {
-        // Only reached when the process is not stopped (tests): nothing more runs.
-        fin_ = true;
-    } catch (const std::exception& e) {
-        poste_.operateur().Boite(QStringLiteral("Erreur ") + QString::fromLocal8Bit(e.what()) +
-                                     QStringLiteral("  dans ") + nom,
-                                 {}, Icone::Critique);
-    }
-    travailEnCours_ = avant;
-}
-
 void F1posteProgrammation::visualise(const QString& nomFichier) {
     // Neither a missing file nor a missing editor deserves a box here.
     if (ouvreEditeur)
@@ -450,7 +431,7 @@ bool F1posteProgrammation::eventFilter(QObject* objet, QEvent* evenement) {
 
 void F1posteProgrammation::closeEvent(QCloseEvent* evenement) {
     evenement->accept();
-    if (fin_)
+    if (poste_.programmeTermine())
         return;
     execute([this] { poste_.FinProgramme(0); }, QStringLiteral("F1posteProgrammation"), false);
 }

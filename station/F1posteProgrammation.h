@@ -27,6 +27,7 @@ public:
     void LegendeBtCancel(const QString& legende) override;
     void CouleurBtCancel(const QColor& couleur) override;
     bool Message(const QString& texte, int dureeMs = 0, const QString& image = {}) override;
+    void Refus() override;
 
 private:
     F1posteProgrammation& fenetre_;
@@ -106,14 +107,13 @@ public:
     QAction* mnuAffAideTestRails;
     QAction* mnuCreationBaseMessages;
 
-    // Whether a card workflow is running.
-    bool travailEnCours() const { return travailEnCours_; }
+    // Whether a card workflow is running (the context's job guard).
+    bool travailEnCours() const { return poste_.travailEnCours(); }
 
-    // Runs a click handler (other windows' card workflows should go through
-    // it too): an end of the program requested inside it stops it there, an
-    // unexpected failure is reported and the station goes on. An exclusive
-    // one is refused, with a beep, while another exclusive one runs.
-    void execute(const std::function<void()>& action, const QString& nom, bool exclusif);
+    // Runs a click handler through the context's job guard.
+    void execute(const std::function<void()>& action, const QString& nom, bool exclusif) {
+        poste_.Execute(action, nom, exclusif);
+    }
 
 protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
@@ -132,6 +132,4 @@ private:
     std::unique_ptr<Operateur> operateurQt_; // only when the window makes its own
     PosteF1 poste_;
     QList<QGroupBox*> cadres_;
-    bool travailEnCours_ = false;
-    bool fin_ = false;
 };
