@@ -11,10 +11,6 @@
 
 namespace {
 
-const QByteArray kErrTimeOut = QByteArrayLiteral("Err: Time Out");
-const QByteArray kErrSansSlash = QByteArrayLiteral("Err: ne commence pas par '/'");
-const QByteArray kErrCheckSum = QByteArrayLiteral("Err: check sum incorrecte");
-
 struct ReglageLigne {
     qint32 vitesse = 9600;
     QSerialPort::Parity parite = QSerialPort::NoParity;
@@ -66,13 +62,42 @@ void ErreurNonFatale(Poste& poste) {
 
 } // namespace
 
+LiaisonCarte& LiaisonCarte::de(Poste& poste) {
+    if (!poste.liens.carte)
+        poste.liens.carte = new LiaisonCarte(poste);
+    return *poste.liens.carte;
+}
+
+LiaisonCarte::LiaisonCarte(Poste& poste) : QObject(&poste) {
+    setObjectName(QStringLiteral("LiaisonCarte"));
+    port_.setObjectName(QStringLiteral("MSCommCarte"));
+}
+
+LiaisonCarte::~LiaisonCarte() = default;
+
+PortCarteOuvert::PortCarteOuvert(Poste& poste) : poste_(poste) {
+    OuvrePortCarte(poste_, poste_.reglages.PortCarte);
+}
+
+PortCarteOuvert::~PortCarteOuvert() {
+    ferme();
+}
+
+void PortCarteOuvert::ferme() {
+    if (ouvert_) {
+        ouvert_ = false;
+        FermePortcarte(poste_);
+    }
+}
+
 void OuvrePortCarte(Poste& poste, const QString& reglage) {
-    QSerialPort& port = poste.MSCommCarte;
+    LiaisonCarte& liaison = LiaisonCarte::de(poste);
+    QSerialPort& port = liaison.port_;
 
     // The line settings never contain ":", so the port is everything before
     // the last ":" (a device path may hold one of its own).
     const int deuxPoints = reglage.lastIndexOf(QLatin1Char(':'));
-    QString numero = port.property("numeroPortCarte").toString();
+    QString numero = liaison.numero_;
     if (deuxPoints <= 0) {
         ErreurNonFatale(poste);
     } else {
@@ -80,13 +105,13 @@ void OuvrePortCarte(Poste& poste, const QString& reglage) {
         const QString demande = reglage.left(deuxPoints).trimmed();
         const QString peripherique = Plateforme::PeripheriqueSerie(demande);
         if (port.isOpen()) {
-            if (peripherique != port.property("peripheriqueCarte").toString())
+            if (peripherique != liaison.peripherique_)
                 ErreurNonFatale(poste);
         } else {
             numero = demande;
             port.setPortName(peripherique);
-            port.setProperty("numeroPortCarte", numero);
-            port.setProperty("peripheriqueCarte", peripherique);
+            liaison.numero_ = numero;
+            liaison.peripherique_ = peripherique;
         }
         ReglageLigne r;
         if (LitReglageLigne(reglage.mid(deuxPoints + 1), r)) {
@@ -102,7 +127,7 @@ void OuvrePortCarte(Poste& poste, const QString& reglage) {
 
     if (!port.isOpen() && !port.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError erreur = port.error();
-        const QFileInfo fichier(port.property("peripheriqueCarte").toString());
+        const QFileInfo fichier(liaison.peripherique_);
         // A device we may read and write that still refuses us is held by
         // someone else (lock file or exclusive mode); a refusal of access
         // rights is reported as it is.
@@ -125,7 +150,7 @@ void OuvrePortCarte(Poste& poste, const QString& reglage) {
 }
 
 void FermePortcarte(Poste& poste) {
-    QSerialPort& port = poste.MSCommCarte;
+    QSerialPort& port = LiaisonCarte::de(poste).port_;
     if (!port.isOpen())
         return;
     port.close();
@@ -134,32 +159,21 @@ void FermePortcarte(Poste& poste) {
     port.clearError();
 }
 
-QByteArray CalculCSmorvane2(const QByteArray& texte) {
-    unsigned somme = 0;
-    for (const char c : texte)
-        somme += static_cast<unsigned char>(c);
-    const unsigned valeur = (256u - somme % 256u) % 256u;
-    return QByteArray::number(valeur, 16).toUpper().rightJustified(2, '0');
-}
-
 void EnvoiCdeMorvane2(Poste& poste, const QByteArray& commande) {
-    QSerialPort& port = poste.MSCommCarte;
+    QSerialPort& port = LiaisonCarte::de(poste).port_;
     if (!port.isOpen())
         return;
     // A reply that came too late for the previous command would otherwise be
     // read as the reply to this one.
     port.clear(QSerialPort::Input);
     port.readAll();
-    port.write(QByteArray(1, '\x1b'));
-    port.write(commande);
-    port.write(CalculCSmorvane2(commande));
-    port.write(QByteArray(1, '\r'));
+    port.write(TrameCommande(commande));
     // Generous: at 9600 baud a frame of 100 bytes takes about 0.1 s.
     port.waitForBytesWritten(2000);
 }
 
 QByteArray lectReponseAutomate(Poste& poste, int timeoutMs) {
-    QSerialPort& port = poste.MSCommCarte;
+    QSerialPort& port = LiaisonCarte::de(poste).port_;
     QByteArray texte;
     if (!port.isOpen()) {
         // Nobody can answer on a closed port: the time-out, without a warning per poll.
@@ -200,17 +214,7 @@ QByteArray lectReponseAutomate(Poste& poste, int timeoutMs) {
 }
 
 QByteArray LectRepMorvane2(Poste& poste, int timeoutMs) {
-    const QByteArray s = lectReponseAutomate(poste, timeoutMs);
-    if (s.size() < 2)
-        return kErrTimeOut;
-    if (s.at(0) != '/')
-        return kErrSansSlash;
-    // "/" + head + two checksum characters at the least.
-    if (s.size() < 4)
-        return kErrCheckSum;
-    if (CalculCSmorvane2(s.mid(1, s.size() - 3)) != s.right(2))
-        return kErrCheckSum;
-    return s.mid(2, s.size() - 4);
+    return DecodeReponse(lectReponseAutomate(poste, timeoutMs));
 }
 
 QByteArray EnvoiEtReponseMorvane2(Poste& poste, const QByteArray& commande, int timeoutMs) {
@@ -232,42 +236,4 @@ QByteArray EnvoiEtReponseMorvane2(Poste& poste, const QByteArray& commande, int 
                 return resultat;
         }
     }
-}
-
-QString ConvDecBin(int valeur, int& compteur) {
-    QString resultat;
-    compteur = 0;
-    int reste = valeur;
-    for (int i = 1; i <= 8; ++i) {
-        const int poids = 1 << (8 - i);
-        const int bit = reste / poids;
-        if (bit != 0) {
-            resultat += QLatin1Char('1');
-            ++compteur;
-        } else {
-            resultat += QLatin1Char('0');
-        }
-        reste -= poids * bit;
-    }
-    return resultat;
-}
-
-long ConvHexDec(const QString& texte) {
-    if (texte.isEmpty())
-        return 0;
-    unsigned long total = 0;
-    for (const QChar c : texte) {
-        int chiffre = 0;
-        const char16_t u = c.unicode();
-        if (u >= '0' && u <= '9')
-            chiffre = u - '0';
-        else if (u >= 'A' && u <= 'F')
-            chiffre = u - 'A' + 10;
-        else if (u >= 'a' && u <= 'f')
-            chiffre = u - 'a' + 10;
-        else
-            return 0;
-        total = total * 16u + static_cast<unsigned long>(chiffre);
-    }
-    return static_cast<long>(total);
 }

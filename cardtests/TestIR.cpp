@@ -47,21 +47,6 @@ QString NombreCourt(float valeur) {
     return QString::fromLatin1(tampon, fin.ptr - tampon);
 }
 
-PortCarteOuvert::PortCarteOuvert(Poste& poste) : poste_(poste) {
-    OuvrePortCarte(poste_, poste_.reglages.PortCarte);
-}
-
-PortCarteOuvert::~PortCarteOuvert() {
-    ferme();
-}
-
-void PortCarteOuvert::ferme() {
-    if (ouvert_) {
-        ouvert_ = false;
-        FermePortcarte(poste_);
-    }
-}
-
 float ConvPuissanceIR(const QString& valeur, int mode) {
     bool numerique = false;
     const double v = valeur.trimmed().toDouble(&numerique);

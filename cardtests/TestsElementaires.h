@@ -44,18 +44,3 @@ QString MotifQuatreOctets(const QByteArray& reponse, int& compteur);
 
 // The pattern in four groups of eight joined by "-".
 QString MotifEnGroupes(const QString& motif);
-
-// Holds the card port open for one procedure, so that it is closed on every
-// path, exceptions included.
-class PortCarteOuvert {
-public:
-    explicit PortCarteOuvert(Poste& poste);
-    ~PortCarteOuvert();
-    void ferme();
-    PortCarteOuvert(const PortCarteOuvert&) = delete;
-    PortCarteOuvert& operator=(const PortCarteOuvert&) = delete;
-
-private:
-    Poste& poste_;
-    bool ouvert_ = true;
-};

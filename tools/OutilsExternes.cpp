@@ -1,5 +1,6 @@
 #include "OutilsExternes.h"
 
+#include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "Plateforme.h"
 
@@ -88,8 +89,7 @@ void ProgrammeCarteIcprog(Poste& poste) {
 void BtUploader_Click(Poste& poste) {
     // The tool opens the card port itself; a workflow leaves it closed, but a
     // port still held here would make the upload fail.
-    if (poste.MSCommCarte.isOpen())
-        poste.MSCommCarte.close();
+    FermePortcarte(poste);
     const QString programme = CheminTeleverseur();
     QString raison;
     // Run from its own folder, whatever the station's current folder is.

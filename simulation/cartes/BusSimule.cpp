@@ -1,6 +1,6 @@
 #include "BusSimule.h"
 
-#include "LiaisonCarte.h"
+#include "TrameCarte.h"
 
 #include <QDir>
 #include <QFile>
@@ -288,16 +288,10 @@ void BusSimule::traiteOctets(const QByteArray& octets) {
 }
 
 void BusSimule::traiteTrame(const QByteArray& brut) {
-    // ESC + command + 2 checksum characters + CR
     EvenementBus e;
     e.genre = EvenementBus::Genre::Trame;
     e.brut = brut;
-    if (brut.size() >= 4) {
-        e.commande = brut.mid(1, brut.size() - 4);
-        e.checkSumOk = CalculCSmorvane2(e.commande) == brut.mid(brut.size() - 3, 2);
-    } else {
-        e.checkSumOk = false;
-    }
+    e.commande = LitTrameCommande(brut, e.checkSumOk);
     std::lock_guard<std::mutex> l(verrou_);
     journalise(e);
     if (!e.checkSumOk || e.commande.isEmpty())

@@ -1,6 +1,6 @@
 #include "CarteSimulee.h"
 
-#include "LiaisonCarte.h"
+#include "TrameCarte.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,13 +54,16 @@ int CarteSimulee::mesureAlimentation() const {
 }
 
 QByteArray CarteSimulee::trame(const QByteArray& donnees) const {
-    QByteArray cs = CalculCSmorvane2(mauvaisCheckSum ? donnees + '\x01' : donnees);
+    QByteArray t = TrameReponse(donnees);
+    // The faults a real line has shown, applied to the well-formed frame:
+    // "/" + data + 2 checksum characters + CR.
+    if (mauvaisCheckSum)
+        t.replace(t.size() - 3, 2, CalculCSmorvane2(donnees + '\x01'));
     if (checkSumMinuscule)
-        cs = cs.toLower();
-    QByteArray t = parasitesAvant;
-    if (!sansSlash)
-        t += '/';
-    return t + donnees + cs + '\r';
+        t.replace(t.size() - 3, 2, t.mid(t.size() - 3, 2).toLower());
+    if (sansSlash)
+        t.remove(0, 1);
+    return parasitesAvant + t;
 }
 
 QList<QByteArray> CarteSimulee::repond(const QByteArray& commande) {

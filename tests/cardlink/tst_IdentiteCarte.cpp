@@ -111,7 +111,7 @@ private slots:
             attendu << "W##L02";
         attendu << "fermeture";
         QTRY_COMPARE_WITH_TIMEOUT(bus->deroulement(), attendu, 3000);
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
         // The search picture is shown, then closed; the status label ends empty.
         QCOMPARE(poste->historiqueMessages.front().image, QStringLiteral("RECHERCHE"));
         QCOMPARE(poste->historiqueMessages.front().texte, Msg[49] + QStringLiteral(" (1)"));

@@ -39,59 +39,6 @@ private slots:
         arrete();
     }
 
-    void checksum_data() {
-        QTest::addColumn<QByteArray>("texte");
-        QTest::addColumn<QByteArray>("attendu");
-        QTest::newRow("V##") << QByteArray("V##") << QByteArray("64");
-        QTest::newRow("W##L01") << QByteArray("W##L01") << QByteArray("B6");
-        QTest::newRow("W##L02") << QByteArray("W##L02") << QByteArray("B5");
-        QTest::newRow("abc") << QByteArray("abc") << QByteArray("DA");
-        QTest::newRow("vide") << QByteArray() << QByteArray("00");
-        QTest::newRow("somme multiple de 256") << QByteArray("\x80\x80", 2) << QByteArray("00");
-        // Card 100 of a rail bench: "A" then the character of code 148.
-        QTest::newRow("octet au-dela de 127") << QByteArray("VA\x94") << QByteArray("D5");
-    }
-    void checksum() {
-        QFETCH(QByteArray, texte);
-        QFETCH(QByteArray, attendu);
-        QCOMPARE(CalculCSmorvane2(texte), attendu);
-    }
-
-    void conversions_data() {
-        QTest::addColumn<int>("valeur");
-        QTest::addColumn<QString>("binaire");
-        QTest::addColumn<int>("uns");
-        QTest::newRow("5") << 5 << "00000101" << 2;
-        QTest::newRow("255") << 255 << "11111111" << 8;
-        QTest::newRow("0") << 0 << "00000000" << 0;
-        QTest::newRow("128") << 128 << "10000000" << 1;
-    }
-    void conversions() {
-        QFETCH(int, valeur);
-        QFETCH(QString, binaire);
-        QFETCH(int, uns);
-        int compteur = -1;
-        QCOMPARE(ConvDecBin(valeur, compteur), binaire);
-        QCOMPARE(compteur, uns);
-    }
-
-    void hexadecimal_data() {
-        QTest::addColumn<QString>("texte");
-        QTest::addColumn<long>("valeur");
-        QTest::newRow("1F") << "1F" << 31L;
-        QTest::newRow("0a") << "0a" << 10L;
-        QTest::newRow("G1") << "G1" << 0L;
-        QTest::newRow("vide") << "" << 0L;
-        QTest::newRow("0C") << "0C" << 12L;
-        QTest::newRow("FFFF") << "FFFF" << 65535L;
-        QTest::newRow("espace") << " 1" << 0L;
-    }
-    void hexadecimal() {
-        QFETCH(QString, texte);
-        QFETCH(long, valeur);
-        QCOMPARE(ConvHexDec(texte), valeur);
-    }
-
     // The exact bytes on the wire.
     void trameV() {
         OuvrePortCarte(*poste, reglage());
@@ -245,11 +192,11 @@ private slots:
     void ouvertureEtReglages() {
         poste->ArretDemande = true;
         OuvrePortCarte(*poste, reglage());
-        QVERIFY(poste->MSCommCarte.isOpen());
-        QCOMPARE(poste->MSCommCarte.baudRate(), 9600);
-        QCOMPARE(poste->MSCommCarte.parity(), QSerialPort::NoParity);
-        QCOMPARE(poste->MSCommCarte.dataBits(), QSerialPort::Data8);
-        QCOMPARE(poste->MSCommCarte.stopBits(), QSerialPort::OneStop);
+        QVERIFY(PortCarteEstOuvert(*poste));
+        QCOMPARE(LiaisonCarte::de(*poste).port().baudRate(), 9600);
+        QCOMPARE(LiaisonCarte::de(*poste).port().parity(), QSerialPort::NoParity);
+        QCOMPARE(LiaisonCarte::de(*poste).port().dataBits(), QSerialPort::Data8);
+        QCOMPARE(LiaisonCarte::de(*poste).port().stopBits(), QSerialPort::OneStop);
         QVERIFY(!poste->ArretDemande);
         QVERIFY(poste->op.echanges.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(bus->portOuvert(), 2000);
@@ -258,7 +205,7 @@ private slots:
         OuvrePortCarte(*poste, reglage());
         QVERIFY(poste->op.echanges.isEmpty());
         FermePortcarte(*poste);
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
         QTRY_VERIFY_WITH_TIMEOUT(!bus->portOuvert(), 2000);
         FermePortcarte(*poste); // closed already: nothing happens, nothing shown
         QVERIFY(poste->op.echanges.isEmpty());
@@ -269,7 +216,7 @@ private slots:
         OuvrePortCarte(*poste, reglage());
         OuvrePortCarte(*poste, QStringLiteral("/dev/null/autre:9600,n,8,1"));
         QCOMPARE(poste->op.boites(), QStringList{"Erreur non fatale dans OuvrePortCarte"});
-        QVERIFY(poste->MSCommCarte.isOpen());
+        QVERIFY(PortCarteEstOuvert(*poste));
         QVERIFY(!EstErreur(EnvoiEtReponseMorvane2(*poste, "V##", 200))); // still the card's port
         QCOMPARE(poste->finsDemandees, 0);
     }
@@ -278,7 +225,7 @@ private slots:
         OuvrePortCarte(*poste, reglage());
         OuvrePortCarte(*poste, QStringLiteral("3"));
         QCOMPARE(poste->op.boites(), QStringList{"Erreur non fatale dans OuvrePortCarte"});
-        QVERIFY(poste->MSCommCarte.isOpen());
+        QVERIFY(PortCarteEstOuvert(*poste));
     }
 
     void echecsOuverture_data() {
@@ -332,7 +279,7 @@ private slots:
         } else {
             QCOMPARE(boite.texte, attendu);
         }
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
     }
 };
 

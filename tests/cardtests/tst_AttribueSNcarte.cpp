@@ -4,6 +4,7 @@
 #include "AttribueSNcarte.h"
 #include "BancCarte.h"
 #include "EditeEtiquette.h"
+#include "LiaisonCarte.h"
 #include "TracesTest.h"
 
 #include <QCoreApplication>
@@ -231,7 +232,7 @@ private slots:
                  "coller l'etiquette sous la carte\r\r" + CodeProduit("C8", sn));
         QVERIFY(banc.poste.historiqueInfo.contains("prochain SN= " + QString(sn)));
         QCOMPARE(banc.poste.info(), QString());
-        QVERIFY(!banc.poste.MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(banc.poste));
     }
 
     // An empty file: the operator types the first SN of the station.
@@ -277,7 +278,7 @@ private slots:
                 QVERIFY2(!c.startsWith('Y'), c.constData());
             QVERIFY(!QFile::exists(banc.etiquette()));
         }
-        QVERIFY(!banc.poste.MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(banc.poste));
     }
 
     // Which EA run is kept, the type code, and the defect question.
@@ -416,7 +417,7 @@ private slots:
         QCOMPARE(banc.poste.op.dernier().icone, Icone::Critique);
         QVERIFY(!QFile::exists(banc.etiquette()));
         QCOMPARE(banc.poste.LblDernierSN(), QString());
-        QVERIFY(!banc.poste.MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(banc.poste));
         QCOMPARE(banc.poste.info(), QString());
         const QByteArray apres = Lit(banc.snCarte());
         if (perdu.isEmpty()) {

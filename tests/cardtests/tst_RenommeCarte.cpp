@@ -2,6 +2,7 @@
 // Card renaming on the simulated card bus: the addresses on the wire, the
 // name left in the card, the report, and the two input boxes.
 #include "BancCarte.h"
+#include "LiaisonCarte.h"
 #include "RenommeCarte.h"
 
 #include <QtTest>
@@ -85,7 +86,7 @@ private slots:
         QCOMPARE(bus->deroulement(), deroulement);
         QCOMPARE(bus->carte(0).nom, nomFinal);
         QVERIFY(!poste->ArretDemande);
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
         QVERIFY(poste->op.echanges.isEmpty());
     }
 
@@ -165,7 +166,7 @@ private slots:
         QCOMPARE(d.last(), QByteArray("fermeture"));
         QCOMPARE(d.at(d.size() - 2), derniere);
         QCOMPARE(d.at(d.size() - 3), derniere); // the link's one retry
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
     }
 
     void bouton() {

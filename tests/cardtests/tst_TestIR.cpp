@@ -2,6 +2,7 @@
 // IR auto-test and IR monitoring on the simulated card bus: frames on the
 // wire, result texts, status label texts and colours.
 #include "BancCarte.h"
+#include "LiaisonCarte.h"
 #include "TestsElementaires.h"
 
 #include <QTimer>
@@ -118,7 +119,7 @@ private slots:
         QCOMPARE(version, kVersion);
         QCOMPARE(bus->deroulement(), deroulement);
         QCOMPARE(bus->carte(0).puissanceIR, puissanceFinale);
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
         QVERIFY(poste->op.echanges.isEmpty());
     }
 
@@ -185,7 +186,7 @@ private slots:
         QCOMPARE(TestIRAutonome(*poste, v), resultat);
         QCOMPARE(v, version);
         QCOMPARE(bus->deroulement(), deroulement);
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
     }
 
     void surveillance_data() {
@@ -303,7 +304,7 @@ private slots:
         QCOMPARE(poste->info(), texte);
         QVERIFY(!poste->BtCancelVisible());
         QCOMPARE(bus->deroulement().last(), QByteArray("fermeture"));
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
     }
 };
 

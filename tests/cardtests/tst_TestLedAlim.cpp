@@ -1,6 +1,7 @@
 // labels: integration
 // Rear LED presence and supply voltage on the simulated card bus.
 #include "BancCarte.h"
+#include "LiaisonCarte.h"
 #include "TestsElementaires.h"
 
 #include <QtTest>
@@ -44,7 +45,7 @@ private slots:
         QCOMPARE(TestPresenceLedAR(*poste, version), resultat);
         QCOMPARE(version, QString("PLT2 v2.14[0A1Bc]"));
         QCOMPARE(bus->deroulement(), (Deroulement{"ouverture", "V##", "I##L", "fermeture"}));
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
     }
 
     void ledsAREchecs_data() {
@@ -90,7 +91,7 @@ private slots:
         carte([&](CarteSimulee& c) { c.reponsesImposees.insert("C##0", reponse); });
         QCOMPARE(TestAlimentation(*poste), resultat);
         QCOMPARE(bus->deroulement(), (Deroulement{"ouverture", "C##0", "fermeture"}));
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
     }
 
     // The card's own measure of a 48.8 V supply goes through the same sum.

@@ -3,6 +3,7 @@
 // record in "TestPlateauSeul.txt", the tray label, the discharge loop.
 #include "BancCarte.h"
 #include "EditeEtiquette.h"
+#include "LiaisonCarte.h"
 #include "TestPlateauSeul.h"
 #include "TracesTest.h"
 
@@ -188,7 +189,7 @@ private slots:
         QCOMPARE(banc.poste.info(), QString());
         QVERIFY(!banc.poste.BtCancelVisible());
         QCOMPARE(banc.poste.BtCancelLegende(), QString("Arret"));
-        QVERIFY(!banc.poste.MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(banc.poste));
     }
 
     // Defects are announced, recorded one per line, and do not stop the run.
@@ -324,7 +325,7 @@ private slots:
                               "ABANDON du TEST sur demande utilisateur"}));
         QVERIFY(!banc.poste.BtCancelVisible());
         QCOMPARE(banc.poste.BtCancelLegende(), QString("Arret"));
-        QVERIFY(!banc.poste.MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(banc.poste));
     }
 
     // A cancel between the LED groups skips the groups left, and only them:
@@ -368,7 +369,7 @@ private slots:
         QVERIFY(!banc.poste.BtCancelVisible());
         QCOMPARE(banc.poste.BtCancelLegende(), QString("Arret"));
         QCOMPARE(banc.textesMessages().last(), QString(" []"));
-        QVERIFY(!banc.poste.MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(banc.poste));
     }
 
     void carteAbsente() {

@@ -2,6 +2,7 @@
 // EA presence on the simulated card bus: the detection parameters sent for
 // each rail type, the pause before reading, the pattern and the result texts.
 #include "BancCarte.h"
+#include "LiaisonCarte.h"
 #include "TestsElementaires.h"
 
 #include <QtTest>
@@ -97,7 +98,7 @@ private slots:
         // The card needs the time to measure before it is read.
         QVERIFY2(ecart(mesure, "I##A") >= 1490, qPrintable(QString::number(ecart(mesure, "I##A"))));
         QVERIFY(!poste->ArretDemande);
-        QVERIFY(!poste->MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(*poste));
     }
 
     void echecs_data() {

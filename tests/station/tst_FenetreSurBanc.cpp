@@ -2,6 +2,7 @@
 // bus: what an operator sees at the bench.
 #include "BusSimule.h"
 #include "F1posteProgrammation.h"
+#include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "OperateurScripte.h"
 
@@ -69,7 +70,7 @@ private slots:
         QCOMPARE(banc.op.boites(), QStringList{attendu});
         QVERIFY(banc.op.inattendus.isEmpty());
         // The port is released and the status label emptied at the end.
-        QVERIFY(!banc.f->poste().MSCommCarte.isOpen());
+        QVERIFY(!PortCarteEstOuvert(banc.f->poste()));
         QCOMPARE(banc.f->poste().info(), QString());
     }
 };
