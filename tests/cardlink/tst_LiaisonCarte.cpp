@@ -31,6 +31,8 @@ class TstLiaisonCarte : public QObject, private BancCarte<> {
 private slots:
     void init() {
         QVERIFY(demarre());
+        // The retry pause is timed here at its real length.
+        poste->AccelerePauses(1);
         bus->ajouteCarte(CarteSimulee{});
     }
     void cleanup() {

@@ -39,9 +39,10 @@ struct Banc {
         poste.reglages.portImp = etiquette();
         return true;
     }
-    // Presses BtCancel as soon as `commande` has been on the wire.
+    // Presses BtCancel as soon as `commande` has been on the wire: at the
+    // first event pass after it, however short the pauses.
     void annuleApres(const QByteArray& commande) {
-        veille.setInterval(10);
+        veille.setInterval(0);
         QObject::connect(&veille, &QTimer::timeout, [this, commande] {
             if (bus.commandes().contains(commande)) {
                 poste.ArretDemande = true;

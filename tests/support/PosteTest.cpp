@@ -5,6 +5,7 @@
 PosteTest::PosteTest() : Poste(op) {
     changeOperateur(op);
     arretProcessus = [](int) {};
+    AccelerePauses(kAcceleration);
     ChargeMessagesDefaut();
     reglages.CheminProg = dossier.path();
     reglages.FichierProg = dossier.path() + QStringLiteral("/progCompletPlateau.hex");
@@ -14,6 +15,10 @@ PosteTest::PosteTest() : Poste(op) {
     reglages.NomCarteFuture = QStringLiteral("A50");
     reglages.DroitMeuble = reglages.DroitProgrammation = reglages.DroitTestRails =
         reglages.DroitTestPlateau = true;
+}
+
+PosteTest::~PosteTest() {
+    AccelerePauses(1);
 }
 
 QString PosteTest::fichier(const QString& nom) const {

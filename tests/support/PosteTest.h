@@ -9,7 +9,11 @@
 
 class PosteTest : public Poste {
 public:
+    // Pauses run kAcceleration times faster than the program's; a test of
+    // real durations sets 1.
+    static constexpr double kAcceleration = 20;
     PosteTest();
+    ~PosteTest() override;
 
     OperateurScripte op;
     QTemporaryDir dossier; // CheminProg points here
