@@ -4,9 +4,6 @@
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 
-namespace {
-
-// A name reply: the decimal code of one character, 0 to 255.
 bool LitCodeNom(const QByteArray& reponse, int& code) {
     if (reponse.isEmpty())
         return false;
@@ -21,14 +18,44 @@ bool LitCodeNom(const QByteArray& reponse, int& code) {
     return true;
 }
 
-} // namespace
+QByteArray AdresseNomCarte(const QString& nom) {
+    QByteArray adresse = VersWindows1252(nom.left(1));
+    const QChar second = nom.size() > 1 ? nom.at(1) : QChar();
+    adresse += (second >= QLatin1Char('0') && second <= QLatin1Char('9'))
+                   ? static_cast<char>(second.unicode())
+                   : '0';
+    return adresse;
+}
 
-void IdentifieCarte(Poste& poste, const QByteArray& adresse, QString& nomCarte, QString& version,
-                    QString& sn, QString& versionCouche) {
-    nomCarte = QStringLiteral("inconnu");
-    version.clear();
-    sn.clear();
-    versionCouche.clear();
+NomStocke LitNomCarte(Poste& poste, const QByteArray& adresse) {
+    NomStocke lu;
+    const QByteArray nom1 = EnvoiEtReponseMorvane2(poste, "W" + adresse + "L01", 500);
+    int code1 = 0;
+    if (EstErreur(nom1)) {
+        lu.erreur = nom1;
+        return lu;
+    }
+    if (!LitCodeNom(nom1, code1))
+        return lu;
+    QString nom = DepuisWindows1252(QByteArray(1, static_cast<char>(code1)));
+    if (nom1.size() == 3) {
+        const QByteArray nom2 = EnvoiEtReponseMorvane2(poste, "W" + adresse + "L02", 500);
+        int code2 = 0;
+        if (EstErreur(nom2)) {
+            lu.erreur = nom2;
+            return lu;
+        }
+        if (!LitCodeNom(nom2, code2))
+            return lu;
+        nom += QLatin1Char('-') + QString::number(code2 - 48);
+    }
+    lu.nom = nom;
+    return lu;
+}
+
+IdentiteCarte IdentifieCarte(Poste& poste, const QByteArray& adresse) {
+    IdentiteCarte id;
+    QString& version = id.version;
     poste.ArretDemande = false;
     OuvrePortCarte(poste, poste.reglages.PortCarte);
 
@@ -57,50 +84,19 @@ void IdentifieCarte(Poste& poste, const QByteArray& adresse, QString& nomCarte, 
             version = DepuisWindows1252(ouvrant < 0 ? reponse : reponse.left(ouvrant));
         } else {
             version = DepuisWindows1252(reponse.left(ouvrant));
-            sn = DepuisWindows1252(
+            id.sn = DepuisWindows1252(
                 reponse.mid(ouvrant + 1, qMin<qsizetype>(4, fermant - ouvrant - 1)));
             if (reponse.size() > fermant + 1)
-                versionCouche =
+                id.versionCouche =
                     QString::number(ConvHexDec(DepuisWindows1252(reponse.mid(fermant + 1, 2))));
         }
 
-        int code1 = 0;
-        const QByteArray nom1 = EnvoiEtReponseMorvane2(
-            poste, QByteArrayLiteral("W") + adresse + QByteArrayLiteral("L01"), 500);
-        if (LitCodeNom(nom1, code1)) {
-            QString nom = DepuisWindows1252(QByteArray(1, static_cast<char>(code1)));
-            bool lu = true;
-            if (nom1.size() == 3) {
-                int code2 = 0;
-                const QByteArray nom2 = EnvoiEtReponseMorvane2(
-                    poste, QByteArrayLiteral("W") + adresse + QByteArrayLiteral("L02"), 500);
-                lu = LitCodeNom(nom2, code2);
-                nom += QLatin1Char('-') + QString::number(code2 - 48);
-            }
-            if (lu)
-                nomCarte = nom;
-        }
+        if (const NomStocke lu = LitNomCarte(poste, adresse); !lu.nom.isEmpty())
+            id.nom = lu.nom;
     }
 
     FermePortcarte(poste);
     poste.FermeMessage();
     poste.AfficheInfo(QString());
-}
-
-void BtVerifConnection_Click(Poste& poste) {
-    QString nom, version, sn, couche;
-    IdentifieCarte(poste, QByteArrayLiteral("##"), nom, version, sn, couche);
-    // CR as everywhere in box texts; the operator's dialogs show it as a line break.
-    const QString cr = QStringLiteral("\r");
-    QString texte;
-    if (!version.startsWith(QLatin1String("Err:"))) {
-        texte = Msg[23] + QStringLiteral(" : ") + version + cr + cr;
-        texte += cr + QStringLiteral("SN= ") + sn + cr;
-        texte += cr + cr + Msg[48] + QStringLiteral(": ") + nom + cr;
-        if (!couche.isEmpty())
-            texte += cr + QStringLiteral("version Layer Board : ") + couche + cr;
-    } else {
-        texte = Msg[1] + cr + version;
-    }
-    poste.operateur().Boite(texte);
+    return id;
 }

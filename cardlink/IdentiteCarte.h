@@ -1,14 +1,37 @@
 #pragma once
+// Who the connected card is: its firmware, serial number, layer board and
+// name, and the card names as they travel on the wire.
 #include "Poste.h"
 
 #include <QByteArray>
 #include <QString>
 
-// Searches the card (up to 9 attempts of "V" + adresse) and reads its identity.
-// nomCarte starts as "inconnu"; version receives the "Err:" text when no
-// card answers.
-void IdentifieCarte(Poste& poste, const QByteArray& adresse, QString& nomCarte, QString& version,
-                    QString& sn, QString& versionCouche);
+struct IdentiteCarte {
+    QString nom = QStringLiteral("inconnu"); // read from its name cells, "A-1"
+    QString version;                         // firmware text; the "Err:" text when no card answered
+    QString sn;                              // 4 characters, empty when not read
+    QString versionCouche; // layer-board version in decimal, empty when not reported
 
-// The "Verif Connection avec la carte" button: IdentifieCarte("##") and its box.
-void BtVerifConnection_Click(Poste& poste);
+    bool trouvee() const { return !version.startsWith(QLatin1String("Err:")); }
+};
+
+// Searches the card (up to 9 attempts of "V" + adresse) and reads its identity.
+// Opens the card port and closes it again.
+IdentiteCarte IdentifieCarte(Poste& poste, const QByteArray& adresse);
+
+// The wire address of a typed name: its first character, then the character
+// of code 48 + the digit of its second ("0" for anything but a digit).
+QByteArray AdresseNomCarte(const QString& nom);
+
+// A name cell's reply: the decimal code of one character, 0 to 255.
+bool LitCodeNom(const QByteArray& reponse, int& code);
+
+// The name stored in a card's two name cells ("W" + adresse + "L01", then
+// "L02" when the first reply has three characters), as "A-5". nom stays empty
+// when the cells do not hold a name; erreur gets the "Err:" text of an
+// exchange that failed. The card port must be open.
+struct NomStocke {
+    QString nom;
+    QByteArray erreur;
+};
+NomStocke LitNomCarte(Poste& poste, const QByteArray& adresse);

@@ -1,11 +1,12 @@
 #include "AttribueSNcarte.h"
 
 #include "EditeEtiquette.h"
+#include "EtapesFlux.h"
 #include "FichierTrace.h"
-#include "IdentiteCarte.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "Plateforme.h"
+#include "ResultatTest.h"
 #include "Temps.h"
 #include "TestsElementaires.h"
 
@@ -240,13 +241,10 @@ void AttribueSNcarte(Poste& poste) {
         Plateforme::CheminDans(poste.reglages.CheminProg, QStringLiteral("SNcarte.txt"));
     Operateur& op = poste.operateur();
 
-    QString nomCarte, version, snCarte, versionCouche;
-    IdentifieCarte(poste, "##", nomCarte, version, snCarte, versionCouche);
-    if (version.startsWith(QLatin1String("Err:"))) {
-        poste.AfficheInfo(QStringLiteral("abandon SN (Time Out Carte)"));
-        op.Boite(Msg[1], {}, Icone::Critique);
+    if (!CarteConnectee(poste, {.info = QStringLiteral("abandon SN (Time Out Carte)"),
+                                .icone = Icone::Critique}))
         return;
-    }
+    QString version;
 
     poste.ArretDemande = false;
     {
@@ -266,21 +264,21 @@ void AttribueSNcarte(Poste& poste) {
     const QString resultat1 =
         TestPresenceEA(poste, versionTest, motif1, QStringLiteral("R08"), typeTrouve);
     QString resultatEA = resultat1;
-    if (!resultat1.startsWith(QLatin1String("EA ok"))) {
+    if (!TestReussi(resultat1)) {
         typeTeste = QStringLiteral("R11");
         poste.AfficheInfo(Msg[2] + QStringLiteral("R11"));
         QString motif2;
         const QString resultat2 =
             TestPresenceEA(poste, versionTest, motif2, QStringLiteral("R11"), typeTrouve);
         // Of two failed runs, the one that saw more of the rail tells more.
-        if (resultat2.startsWith(QLatin1String("EA ok")) || motif1 < motif2)
+        if (TestReussi(resultat2) || motif1 < motif2)
             resultatEA = resultat2;
         else
             typeTeste = QStringLiteral("R08");
     }
 
-    const bool irOk = resultatIR.startsWith(QLatin1String("IR ok"));
-    const bool eaOk = resultatEA.startsWith(QLatin1String("EA ok"));
+    const bool irOk = TestReussi(resultatIR);
+    const bool eaOk = TestReussi(resultatEA);
     if (!irOk || !eaOk) {
         const QString resume =
             (irOk ? QStringLiteral("IR ok") : resultatIR) + CR +
@@ -406,15 +404,19 @@ void AttribueSNcarte(Poste& poste) {
                     poste.AfficheDernierSN(Msg[17] + QStringLiteral("=") + sn);
                     const QString codeSemaine = CodeSemaine(QDate::currentDate());
                     const QString codeType = CodeTypeCarte(typeTrouve);
-                    const QString codeProduit = codeType + QStringLiteral("-") + sn +
-                                                QStringLiteral("-") + codeSemaine +
-                                                QStringLiteral("-") + poste.reglages.CodeUsine +
-                                                poste.reglages.CodeOperateur;
-                    EditeEtiquette(poste, QStringLiteral("Morvane 2  Ct Plateau"), codeType, sn,
-                                   codeSemaine, poste.reglages.CodeUsine,
-                                   poste.reglages.CodeOperateur, version, QString(),
-                                   resultatEA + QStringLiteral(" ") + typeTrouve, resultatIR,
-                                   QStringLiteral("no test"));
+                    const Etiquette etiquette{.titre = QStringLiteral("Morvane 2  Ct Plateau"),
+                                              .codeType = codeType,
+                                              .sn = sn,
+                                              .codeSemaine = codeSemaine,
+                                              .codeUsine = poste.reglages.CodeUsine,
+                                              .codeOperateur = poste.reglages.CodeOperateur,
+                                              .versionFW = version,
+                                              .resultatEA =
+                                                  resultatEA + QStringLiteral(" ") + typeTrouve,
+                                              .resultatIR = resultatIR,
+                                              .resultatLed = QStringLiteral("no test")};
+                    const QString codeProduit = etiquette.codeProduit();
+                    EditeEtiquette(poste, etiquette);
                     poste.AfficheInfo(Msg[18] + QStringLiteral(" ") + codeProduit);
                     op.Boite(Msg[18] + CR + CR + codeProduit);
                 }

@@ -1,38 +1,18 @@
 #include "RenommeCarte.h"
 
 #include "FichierTrace.h"
+#include "IdentiteCarte.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "TestsElementaires.h"
 
-#include <cmath>
-
 namespace {
-
-// A name cell holds a character code; anything else is no name at all.
-bool CodeCaractere(const QByteArray& reponse, int& code) {
-    bool numerique = false;
-    const double valeur = QString::fromLatin1(reponse).trimmed().toDouble(&numerique);
-    if (!numerique || valeur < 0 || valeur > 255 || std::trunc(valeur) != valeur)
-        return false;
-    code = static_cast<int>(valeur);
-    return true;
-}
 
 QString Texte(const QByteArray& reponse) {
     return QString::fromLatin1(reponse);
 }
 
 } // namespace
-
-QByteArray AdresseNomCarte(const QString& nom) {
-    QByteArray adresse = VersWindows1252(nom.left(1));
-    const QChar second = nom.size() > 1 ? nom.at(1) : QChar();
-    adresse += (second >= QLatin1Char('0') && second <= QLatin1Char('9'))
-                   ? static_cast<char>(second.unicode())
-                   : '0';
-    return adresse;
-}
 
 QString RenommeCarte(Poste& poste, const QString& ancienNom, const QString& nouveauNom) {
     poste.ArretDemande = false;
@@ -46,22 +26,10 @@ QString RenommeCarte(Poste& poste, const QString& ancienNom, const QString& nouv
     if (EstErreur(reponse))
         return Msg[59] + QLatin1Char(' ') + ancienNom + QLatin1Char('\r') + Texte(reponse);
 
-    QString nomLu;
-    reponse = EnvoiEtReponseMorvane2(poste, "W" + ancienne + "L01", 500);
-    if (EstErreur(reponse))
-        return Msg[60] + QLatin1Char(' ') + ancienNom + QLatin1Char('\r') + Texte(reponse);
-    int code = 0;
-    if (CodeCaractere(reponse, code)) {
-        nomLu = DepuisWindows1252(QByteArray(1, static_cast<char>(code)));
-        if (reponse.size() == 3) {
-            reponse = EnvoiEtReponseMorvane2(poste, "W" + ancienne + "L02", 500);
-            if (EstErreur(reponse))
-                return Msg[60] + QLatin1Char(' ') + ancienNom + QLatin1Char('\r') + Texte(reponse);
-            nomLu +=
-                QLatin1Char('-') +
-                QString::number(ChampDecimal(reponse, 1, static_cast<int>(reponse.size())) - 48);
-        }
-    }
+    const NomStocke stocke = LitNomCarte(poste, ancienne);
+    if (!stocke.erreur.isEmpty())
+        return Msg[60] + QLatin1Char(' ') + ancienNom + QLatin1Char('\r') + Texte(stocke.erreur);
+    const QString& nomLu = stocke.nom;
 
     reponse = EnvoiEtReponseMorvane2(poste, "Y" + ancienne + nouvelle, 500);
     if (EstErreur(reponse))

@@ -5,10 +5,6 @@
 #include <QByteArray>
 #include <QString>
 
-// The wire address of a typed name: its first character, then the digit of
-// its second character ("0" for anything but a digit).
-QByteArray AdresseNomCarte(const QString& nom);
-
 // Renames the card answering to ancienNom; returns the report to show.
 // Opens and closes the card port itself.
 QString RenommeCarte(Poste& poste, const QString& ancienNom, const QString& nouveauNom);

@@ -2,11 +2,13 @@
 
 #include "AttribueSNcarte.h"
 #include "EditeEtiquette.h"
+#include "EtapesFlux.h"
 #include "FichierTrace.h"
 #include "IdentiteCarte.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "Plateforme.h"
+#include "ResultatTest.h"
 #include "Temps.h"
 #include "TestsElementaires.h"
 
@@ -34,10 +36,10 @@ bool EAPresent(const QString& motif, int n) {
 struct Resultats {
     QString nomCarte, version, sn;
     QString ir, ea, motif, typeTrouve, led, alim;
-    bool irOk() const { return ir.startsWith(QLatin1String("IR ok")); }
-    bool eaOk() const { return ea.startsWith(QLatin1String("EA ok")); }
-    bool ledOk() const { return led.startsWith(QLatin1String("LedAR ok")); }
-    bool alimOk() const { return alim.startsWith(QLatin1String("TestAlim OK")); }
+    bool irOk() const { return TestReussi(ir); }
+    bool eaOk() const { return TestReussi(ea); }
+    bool ledOk() const { return TestReussi(led); }
+    bool alimOk() const { return TestReussi(alim); }
 };
 
 void Defaut(Poste& poste, int message) {
@@ -163,10 +165,17 @@ void ProposeEtiquette(Poste& poste, const Resultats& r) {
     const QString texte = r.ir + CR + r.ea + CR + r.led + CR + r.alim + CR + CR + Msg[40];
     if (!poste.operateur().OuiNon(texte, titre))
         return;
-    EditeEtiquette(poste, QStringLiteral("Morvane 2 Plateau ") + r.typeTrouve,
-                   QStringLiteral("P") + LettreTypePlateau(r.typeTrouve), r.sn,
-                   CodeSemaine(QDate::currentDate()), poste.reglages.CodeUsine,
-                   poste.reglages.CodeOperateur, r.version, r.nomCarte, r.ea, r.ir, r.led);
+    EditeEtiquette(poste, {.titre = QStringLiteral("Morvane 2 Plateau ") + r.typeTrouve,
+                           .codeType = QStringLiteral("P") + LettreTypePlateau(r.typeTrouve),
+                           .sn = r.sn,
+                           .codeSemaine = CodeSemaine(QDate::currentDate()),
+                           .codeUsine = poste.reglages.CodeUsine,
+                           .codeOperateur = poste.reglages.CodeOperateur,
+                           .versionFW = r.version,
+                           .nomCarte = r.nomCarte,
+                           .resultatEA = r.ea,
+                           .resultatIR = r.ir,
+                           .resultatLed = r.led});
     poste.AfficheInfo(Msg[42] + QStringLiteral(": ") + r.sn);
     poste.operateur().Boite(Msg[42] + CR + CR + r.sn);
 }
@@ -201,18 +210,21 @@ Fin Decharge(Poste& poste, const Resultats& r) {
 }
 
 Fin Deroule(Poste& poste, const QString& typeDemande) {
-    Resultats r;
-    QString versionCouche;
-    IdentifieCarte(poste, "##", r.nomCarte, r.version, r.sn, versionCouche);
-    if (r.version.startsWith(QLatin1String("Err:"))) {
+    const IdentiteCarte carte = IdentifieCarte(poste, "##");
+    if (!carte.trouvee()) {
         if (poste.ArretDemande)
             return Fin::Abandon;
-        poste.AfficheInfo(QStringLiteral("abandon (Time Out Carte)"));
         poste.FermeMessage();
-        poste.operateur().Boite(Msg[1], {}, Icone::Critique);
+        SignaleCarteAbsente(
+            poste, carte,
+            {.info = QStringLiteral("abandon (Time Out Carte)"), .icone = Icone::Critique});
         poste.MontreBtCancel(false);
         return Fin::SansCarte;
     }
+    Resultats r;
+    r.nomCarte = carte.nom;
+    r.version = carte.version;
+    r.sn = carte.sn;
 
     poste.LegendeBtCancel(Msg[29]);
     poste.ArretDemande = false;

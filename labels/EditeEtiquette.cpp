@@ -1,6 +1,7 @@
 #include "EditeEtiquette.h"
 
 #include "LiaisonImprimante.h"
+#include "ResultatTest.h"
 
 namespace {
 const QChar DQ = QLatin1Char('"');
@@ -22,13 +23,13 @@ QString ChampEPL2(const QString& valeur) {
 }
 
 QString TexteEtiquetteEA(const QString& resultatEA) {
-    if (resultatEA.startsWith(QLatin1String("EA ok")))
+    if (TestReussi(resultatEA))
         return resultatEA;
     return resultatEA.mid(26, 35);
 }
 
 QString TexteEtiquetteLed(const QString& resultatLed) {
-    if (resultatLed.startsWith(QLatin1String("LedAR ok")))
+    if (TestReussi(resultatLed))
         return resultatLed;
     if (resultatLed.size() > 31)
         return resultatLed.mid(30, 35);
@@ -43,40 +44,33 @@ QString CodeSemaine(const QDate& date) {
     return (QStringLiteral("0000") + texte).right(4);
 }
 
-QStringList LignesEtiquette(const QString& titre, const QString& codeType, const QString& sn,
-                            const QString& codeSemaine, const QString& codeUsine,
-                            const QString& codeOperateur, const QString& versionFW,
-                            const QString& nomCarte, const QString& resultatEA,
-                            const QString& resultatIR, const QString& resultatLed) {
+QString Etiquette::codeProduit() const {
+    return codeType + QLatin1Char('-') + sn + QLatin1Char('-') + codeSemaine + QLatin1Char('-') +
+           codeUsine + codeOperateur;
+}
+
+QStringList LignesEtiquette(const Etiquette& e) {
     QStringList l;
     l << QString() << QStringLiteral("N") << QStringLiteral("O") << QStringLiteral("q408")
       << QStringLiteral("Q203,24+0") << QStringLiteral("S2") << QStringLiteral("D6")
       << QStringLiteral("ZT") << QStringLiteral("TTh:m") << QStringLiteral("TDy2.mn.dd");
-    l << Texte("A2,4,0,4,1,1,N,", titre);
-    l << Texte("B2,28,0,1,2,2,49,B,", codeType + QLatin1Char('-') + sn + QLatin1Char('-') +
-                                          codeSemaine + QLatin1Char('-') + codeUsine +
-                                          codeOperateur);
-    l << Texte("A4,118,0,4,1,1,N,", QStringLiteral("SN: ") + sn);
-    l << Texte("A268,89,0,1,1,1,N,", QStringLiteral("FW: ") + versionFW);
-    l << Texte("A181,118,0,4,1,1,N,", QStringLiteral("nom: ") + nomCarte);
-    if (!resultatIR.isEmpty())
-        l << Texte("A2,144,0,1,1,1,N,", QStringLiteral("IR : ") + resultatIR);
-    if (!resultatEA.isEmpty())
-        l << Texte("A2,160,0,1,1,1,N,", QStringLiteral("EA : ") + TexteEtiquetteEA(resultatEA));
-    if (!resultatLed.isEmpty())
-        l << Texte("A2,176,0,1,1,1,N,", QStringLiteral("led: ") + TexteEtiquetteLed(resultatLed));
+    l << Texte("A2,4,0,4,1,1,N,", e.titre);
+    l << Texte("B2,28,0,1,2,2,49,B,", e.codeProduit());
+    l << Texte("A4,118,0,4,1,1,N,", QStringLiteral("SN: ") + e.sn);
+    l << Texte("A268,89,0,1,1,1,N,", QStringLiteral("FW: ") + e.versionFW);
+    l << Texte("A181,118,0,4,1,1,N,", QStringLiteral("nom: ") + e.nomCarte);
+    if (!e.resultatIR.isEmpty())
+        l << Texte("A2,144,0,1,1,1,N,", QStringLiteral("IR : ") + e.resultatIR);
+    if (!e.resultatEA.isEmpty())
+        l << Texte("A2,160,0,1,1,1,N,", QStringLiteral("EA : ") + TexteEtiquetteEA(e.resultatEA));
+    if (!e.resultatLed.isEmpty())
+        l << Texte("A2,176,0,1,1,1,N,", QStringLiteral("led: ") + TexteEtiquetteLed(e.resultatLed));
     l << QStringLiteral("P1");
     return l;
 }
 
-void EditeEtiquette(Poste& poste, const QString& titre, const QString& codeType, const QString& sn,
-                    const QString& codeSemaine, const QString& codeUsine,
-                    const QString& codeOperateur, const QString& versionFW, const QString& nomCarte,
-                    const QString& resultatEA, const QString& resultatIR,
-                    const QString& resultatLed) {
-    const QStringList lignes =
-        LignesEtiquette(titre, codeType, sn, codeSemaine, codeUsine, codeOperateur, versionFW,
-                        nomCarte, resultatEA, resultatIR, resultatLed);
+void EditeEtiquette(Poste& poste, const Etiquette& etiquette) {
+    const QStringList lignes = LignesEtiquette(etiquette);
     OuvrePortImprimante(poste);
     for (const QString& ligne : lignes)
         EnvoiLigneImprimante(poste, ligne + QStringLiteral("\r\n"));

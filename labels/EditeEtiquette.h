@@ -6,21 +6,31 @@
 #include <QString>
 #include <QStringList>
 
+// What a card or tray label shows.
+struct Etiquette {
+    QString titre{};
+    QString codeType{}; // "C8", "PD", ...
+    QString sn{};
+    QString codeSemaine{}; // WWYY
+    QString codeUsine{};
+    QString codeOperateur{};
+    QString versionFW{};
+    QString nomCarte{};
+    // Test results; a line is left out when its result is empty.
+    QString resultatEA{};
+    QString resultatIR{};
+    QString resultatLed{};
+
+    // The barcode text: type, SN, week code, factory and operator codes.
+    QString codeProduit() const;
+};
+
 // Opens the printer link, sends the label line by line (each followed by
-// CR LF) and closes the link. Lines of the IR, EA and LED results are left
-// out when the result is empty.
-void EditeEtiquette(Poste& poste, const QString& titre, const QString& codeType, const QString& sn,
-                    const QString& codeSemaine, const QString& codeUsine,
-                    const QString& codeOperateur, const QString& versionFW, const QString& nomCarte,
-                    const QString& resultatEA, const QString& resultatIR,
-                    const QString& resultatLed);
+// CR LF) and closes the link.
+void EditeEtiquette(Poste& poste, const Etiquette& etiquette);
 
 // The lines EditeEtiquette sends, without their CR LF.
-QStringList LignesEtiquette(const QString& titre, const QString& codeType, const QString& sn,
-                            const QString& codeSemaine, const QString& codeUsine,
-                            const QString& codeOperateur, const QString& versionFW,
-                            const QString& nomCarte, const QString& resultatEA,
-                            const QString& resultatIR, const QString& resultatLed);
+QStringList LignesEtiquette(const Etiquette& etiquette);
 
 // Week of the year (weeks start on Monday, week 1 holds 1 January) and the
 // two-digit year, on 4 characters: 7 December 2026 gives "5026".
@@ -33,6 +43,3 @@ QString TexteEtiquetteLed(const QString& resultatLed);
 // A field inside EPL2 double quotes: a quote or a backslash would end or
 // corrupt the text, so both are escaped as the printer expects.
 QString ChampEPL2(const QString& valeur);
-
-// The button "Etq Carte Lue": reprints the label of the card connected.
-void ImprimeEtiquetteCarteLue(Poste& poste);

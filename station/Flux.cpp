@@ -2,13 +2,13 @@
 #include "F1posteProgrammation.h"
 
 #include "AttribueSNcarte.h"
-#include "EditeEtiquette.h"
+#include "EtiquetteCarteLue.h"
 #include "FenetresAide.h"
-#include "IdentiteCarte.h"
 #include "MenuBanc.h"
 #include "OutilsExternes.h"
 #include "RenommeCarte.h"
 #include "TestPlateauSeul.h"
+#include "VerifConnection.h"
 
 void F1posteProgrammation::brancheFlux() {
     Poste& p = poste_;

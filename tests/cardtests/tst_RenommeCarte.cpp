@@ -2,6 +2,7 @@
 // Card renaming on the simulated card bus: the addresses on the wire, the
 // name left in the card, the report, and the two input boxes.
 #include "BancCarte.h"
+#include "IdentiteCarte.h"
 #include "LiaisonCarte.h"
 #include "RenommeCarte.h"
 

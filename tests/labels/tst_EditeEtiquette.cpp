@@ -125,8 +125,8 @@ void TstEditeEtiquette::octetsEtiquette() {
     QFETCH(QByteArray, attendu);
     PosteTest poste;
     poste.reglages.portImp = poste.fichier(QStringLiteral("lp0"));
-    EditeEtiquette(poste, args[0], args[1], args[2], args[3], args[4], args[5], args[6], args[7],
-                   args[8], args[9], args[10]);
+    EditeEtiquette(poste, {args[0], args[1], args[2], args[3], args[4], args[5], args[6], args[7],
+                           args[8], args[9], args[10]});
     QCOMPARE(Lu(poste.reglages.portImp), attendu);
     QVERIFY(poste.op.echanges.isEmpty());
     if (args[8].isEmpty() && args[9].isEmpty() && args[10].isEmpty())
@@ -196,10 +196,10 @@ void TstEditeEtiquette::codeSemaine() {
 void TstEditeEtiquette::champsEchappes() {
     PosteTest poste;
     poste.reglages.portImp = poste.fichier(QStringLiteral("lp0"));
-    EditeEtiquette(poste, QStringLiteral("Plateau \"test\" C:\\x"), QStringLiteral("C0"),
-                   QStringLiteral("12\"4"), QStringLiteral("5026"), QStringLiteral("0"),
-                   QStringLiteral("3"), QStringLiteral("V\\1"), QStringLiteral("é"), QString(),
-                   QString(), QString());
+    EditeEtiquette(poste, {QStringLiteral("Plateau \"test\" C:\\x"), QStringLiteral("C0"),
+                           QStringLiteral("12\"4"), QStringLiteral("5026"), QStringLiteral("0"),
+                           QStringLiteral("3"), QStringLiteral("V\\1"), QStringLiteral("é"),
+                           QString(), QString(), QString()});
     const QByteArray octets = Lu(poste.reglages.portImp);
     QVERIFY(octets.contains("A2,4,0,4,1,1,N,\"Plateau \\\"test\\\" C:\\\\x\"\r\n"));
     QVERIFY(octets.contains("B2,28,0,1,2,2,49,B,\"C0-12\\\"4-5026-03\"\r\n"));
@@ -211,7 +211,7 @@ void TstEditeEtiquette::cibleVideNeFaitRien() {
     for (const QString& cible : {QString(), QStringLiteral("PRN")}) {
         PosteTest poste;
         poste.reglages.portImp = cible;
-        EditeEtiquette(poste, "t", "C0", "1234", "5026", "0", "3", "V", "", "", "", "");
+        EditeEtiquette(poste, {"t", "C0", "1234", "5026", "0", "3", "V", "", "", "", ""});
         QVERIFY(poste.op.echanges.isEmpty());
         QVERIFY(poste.historiqueMessages.empty());
     }

@@ -95,9 +95,10 @@ void TstImprimanteVirtuelle::codeBarreRelu() {
     QVERIFY2(fil.ok(), qPrintable(fil.erreur()));
     PosteTest poste;
     poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(fil.imprimante().portTcp());
-    EditeEtiquette(poste, QStringLiteral("Morvane 2  Ct Plateau"), type, sn, semaine,
-                   QStringLiteral("0"), operateur, QStringLiteral("V3.07"), QString(),
-                   QStringLiteral("EA ok R08"), QStringLiteral("IR ok"), QStringLiteral("no test"));
+    EditeEtiquette(poste,
+                   {QStringLiteral("Morvane 2  Ct Plateau"), type, sn, semaine, QStringLiteral("0"),
+                    operateur, QStringLiteral("V3.07"), QString(), QStringLiteral("EA ok R08"),
+                    QStringLiteral("IR ok"), QStringLiteral("no test")});
     QTRY_COMPARE_WITH_TIMEOUT(fil.imprimante().nombreEtiquettes(), 1, 20000);
 
     const EtiquetteImprimee e = fil.imprimante().etiquettes().first();
@@ -120,10 +121,10 @@ void TstImprimanteVirtuelle::champsEchappesRelus() {
     FilImprimanteVirtuelle fil(o);
     PosteTest poste;
     poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(fil.imprimante().portTcp());
-    EditeEtiquette(poste, QStringLiteral("Plateau \"22\" C:\\t"), QStringLiteral("C0"),
-                   QStringLiteral("1234"), QStringLiteral("5026"), QStringLiteral("0"),
-                   QStringLiteral("3"), QStringLiteral("V3,07"), QStringLiteral("é"), QString(),
-                   QString(), QString());
+    EditeEtiquette(poste, {QStringLiteral("Plateau \"22\" C:\\t"), QStringLiteral("C0"),
+                           QStringLiteral("1234"), QStringLiteral("5026"), QStringLiteral("0"),
+                           QStringLiteral("3"), QStringLiteral("V3,07"), QStringLiteral("é"),
+                           QString(), QString(), QString()});
     QTRY_COMPARE_WITH_TIMEOUT(fil.imprimante().nombreEtiquettes(), 1, 20000);
     QCOMPARE(TextesDe(fil.imprimante().etiquettes().first().contenu),
              (QStringList{"Plateau \"22\" C:\\t", "SN: 1234", "FW: V3,07", "nom: é"}));
@@ -180,17 +181,17 @@ void TstImprimanteVirtuelle::imprimanteSerieSurPseudoTerminal() {
     PosteTest poste;
     poste.reglages.portImp = prefixe + o.lienPty;
     for (const char* sn : {"0001", "0002"})
-        EditeEtiquette(poste, QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"),
-                       QString::fromLatin1(sn), QStringLiteral("5026"), QStringLiteral("0"),
-                       QStringLiteral("3"), QStringLiteral("V3.07"), QString(), QString(),
-                       QString(), QString());
+        EditeEtiquette(poste, {QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"),
+                               QString::fromLatin1(sn), QStringLiteral("5026"), QStringLiteral("0"),
+                               QStringLiteral("3"), QStringLiteral("V3.07"), QString(), QString(),
+                               QString(), QString()});
     QVERIFY(poste.op.echanges.isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(fil.imprimante().travaux().size(), 2, 20000);
     const QByteArray attendu =
-        (LignesEtiquette(QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"),
-                         QStringLiteral("0002"), QStringLiteral("5026"), QStringLiteral("0"),
-                         QStringLiteral("3"), QStringLiteral("V3.07"), QString(), QString(),
-                         QString(), QString())
+        (LignesEtiquette({QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"),
+                          QStringLiteral("0002"), QStringLiteral("5026"), QStringLiteral("0"),
+                          QStringLiteral("3"), QStringLiteral("V3.07"), QString(), QString(),
+                          QString(), QString()})
              .join(QStringLiteral("\r\n")) +
          QStringLiteral("\r\n"))
             .toLatin1();

@@ -32,11 +32,11 @@ const QStringList kCarte{"Morvane 2  Ct Plateau",
                          "no test"};
 
 void Edite(Poste& poste, const QStringList& a = kCarte) {
-    EditeEtiquette(poste, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10]);
+    EditeEtiquette(poste, {a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10]});
 }
 
 QByteArray Octets(const QStringList& a = kCarte) {
-    return (LignesEtiquette(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10])
+    return (LignesEtiquette({a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10]})
                 .join(QStringLiteral("\r\n")) +
             QStringLiteral("\r\n"))
         .toLatin1();

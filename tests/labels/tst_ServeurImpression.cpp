@@ -15,13 +15,13 @@
 
 namespace {
 
-QByteArray Etiquette(int numero) {
+QByteArray EtiquetteNumero(int numero) {
     const QString sn = QStringLiteral("%1").arg(numero, 4, 10, QLatin1Char('0'));
-    return (LignesEtiquette(QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"), sn,
-                            QStringLiteral("5026"), QStringLiteral("0"), QStringLiteral("2"),
-                            QStringLiteral("V3.07"), QStringLiteral("A%1").arg(numero),
-                            QStringLiteral("EA ok R08"), QStringLiteral("IR ok"),
-                            QStringLiteral("no test"))
+    return (LignesEtiquette({QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"), sn,
+                             QStringLiteral("5026"), QStringLiteral("0"), QStringLiteral("2"),
+                             QStringLiteral("V3.07"), QStringLiteral("A%1").arg(numero),
+                             QStringLiteral("EA ok R08"), QStringLiteral("IR ok"),
+                             QStringLiteral("no test")})
                 .join(QStringLiteral("\r\n")) +
             QStringLiteral("\r\n"))
         .toLatin1();
@@ -130,10 +130,10 @@ void TstServeurImpression::portInvalideTermine() {
 
 void TstServeurImpression::deuxClientsSuccessifsReutilisentLeCanal1() {
     Banc banc;
-    banc.envoie(Etiquette(1));
+    banc.envoie(EtiquetteNumero(1));
     QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 1, 20000);
     QTRY_COMPARE(banc.serveur().etatCanal(1), 8); // the client has left
-    banc.envoie(Etiquette(2));
+    banc.envoie(EtiquetteNumero(2));
     QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 2, 20000);
 
     QCOMPARE(banc.serveur().nombreCanaux(), 1);
@@ -145,7 +145,8 @@ void TstServeurImpression::deuxClientsSuccessifsReutilisentLeCanal1() {
     QVERIFY(textes[0].endsWith(QStringLiteral(" sur canal 1   IP client : 127.0.0.1")));
     QCOMPARE(textes[1], QStringLiteral("Liberation du canal 1"));
     QVERIFY(textes[2].endsWith(QStringLiteral(" sur canal 1   IP client : 127.0.0.1")));
-    QTRY_COMPARE(banc.imprimante().travaux(), (QList<QByteArray>{Etiquette(1), Etiquette(2)}));
+    QTRY_COMPARE(banc.imprimante().travaux(),
+                 (QList<QByteArray>{EtiquetteNumero(1), EtiquetteNumero(2)}));
 }
 
 void TstServeurImpression::deuxClientsEnMemeTempsDeuxCanaux() {
@@ -169,9 +170,9 @@ void TstServeurImpression::vingtClientsEnMemeTemps() {
     }
     // Every client sends its label in pieces, all of them taking turns.
     const int morceau = 37;
-    for (int debut = 0; debut < Etiquette(0).size() + morceau; debut += morceau) {
+    for (int debut = 0; debut < EtiquetteNumero(0).size() + morceau; debut += morceau) {
         for (int i = 0; i < 20; ++i)
-            clients[i]->write(Etiquette(100 + i).mid(debut, morceau));
+            clients[i]->write(EtiquetteNumero(100 + i).mid(debut, morceau));
         for (auto& c : clients)
             c->flush();
         QTest::qWait(2);
@@ -184,7 +185,7 @@ void TstServeurImpression::vingtClientsEnMemeTemps() {
 
     QSet<QByteArray> attendus, imprimes;
     for (int i = 0; i < 20; ++i)
-        attendus << Etiquette(100 + i);
+        attendus << EtiquetteNumero(100 + i);
     QTRY_COMPARE(banc.imprimante().travaux().size(), 20);
     for (const QByteArray& t : banc.imprimante().travaux())
         imprimes << t;
@@ -195,7 +196,7 @@ void TstServeurImpression::etiquetteEnPetitsMorceaux() {
     Banc banc;
     auto c = banc.client();
     QVERIFY(c);
-    const QByteArray e = Etiquette(7);
+    const QByteArray e = EtiquetteNumero(7);
     for (qsizetype i = 0; i < e.size(); i += 3) {
         c->write(e.mid(i, 3));
         c->flush();
@@ -209,11 +210,12 @@ void TstServeurImpression::etiquetteEnPetitsMorceaux() {
 
 void TstServeurImpression::deuxEtiquettesDansUneConnexion() {
     Banc banc;
-    banc.envoie(Etiquette(1) + Etiquette(2) + "N\r\nA2,4,0,4,1,1,N,\"sans P\"\r\n");
+    banc.envoie(EtiquetteNumero(1) + EtiquetteNumero(2) + "N\r\nA2,4,0,4,1,1,N,\"sans P\"\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux().size(), 3, 20000);
     // Each label is a job of its own; what follows the last one goes at the close.
     QCOMPARE(banc.imprimante().travaux(),
-             (QList<QByteArray>{Etiquette(1), Etiquette(2), "N\r\nA2,4,0,4,1,1,N,\"sans P\"\r\n"}));
+             (QList<QByteArray>{EtiquetteNumero(1), EtiquetteNumero(2),
+                                "N\r\nA2,4,0,4,1,1,N,\"sans P\"\r\n"}));
     QCOMPARE(banc.imprimante().nombreEtiquettes(), 2);
 }
 
@@ -236,8 +238,9 @@ void TstServeurImpression::tropDeDonneesSansImpression() {
     QTest::qWait(200);
     QCOMPARE(banc.imprimante().travaux().size(), 0);
     // The channel serves again.
-    banc.envoie(Etiquette(3));
-    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux(), QList<QByteArray>{Etiquette(3)}, 20000);
+    banc.envoie(EtiquetteNumero(3));
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux(), QList<QByteArray>{EtiquetteNumero(3)},
+                              20000);
 }
 
 void TstServeurImpression::soixanteCinquiemeClientRefuse() {
@@ -258,8 +261,9 @@ void TstServeurImpression::soixanteCinquiemeClientRefuse() {
     // Once one leaves, a newcomer is served on its channel.
     clients[10]->disconnectFromHost();
     QTRY_COMPARE(banc.serveur().etatCanal(11), 8);
-    banc.envoie(Etiquette(5));
-    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux(), QList<QByteArray>{Etiquette(5)}, 20000);
+    banc.envoie(EtiquetteNumero(5));
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux(), QList<QByteArray>{EtiquetteNumero(5)},
+                              20000);
     QVERIFY(Textes(banc.poste).contains(QStringLiteral("Liberation du canal 11")));
 }
 

@@ -1,6 +1,7 @@
 // The button "Etq Carte Lue" with a simulated card on a pseudo-terminal.
 #include "BancCarte.h"
 #include "EditeEtiquette.h"
+#include "EtiquetteCarteLue.h"
 
 #include <QFile>
 #include <QTest>
@@ -31,9 +32,9 @@ void TstEtiquetteCarteLue::carteConnectee() {
     const QByteArray octets = f.readAll();
     const QString semaine = CodeSemaine(QDate::currentDate());
     const QStringList lignes = LignesEtiquette(
-        QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"), QStringLiteral("7xQ2"),
-        semaine, QStringLiteral("4"), QStringLiteral("7"), QStringLiteral("PLT2 v2.14"),
-        QStringLiteral("B-5"), QString(), QString(), QString());
+        {QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"), QStringLiteral("7xQ2"),
+         semaine, QStringLiteral("4"), QStringLiteral("7"), QStringLiteral("PLT2 v2.14"),
+         QStringLiteral("B-5"), QString(), QString(), QString()});
     QCOMPARE(octets, (lignes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
     QVERIFY(octets.contains(("\"C0-7xQ2-" + semaine + "-47\"").toLatin1()));
     QCOMPARE(lignes.size(), 16); // 15 text lines, then P1
