@@ -15,59 +15,6 @@ const QString kErreurEcriture = QStringLiteral("Erreur ecriture imprimante : ");
 
 } // namespace
 
-QString TexteEtatSocket(int etat) {
-    switch (etat) {
-    case 0:
-        return QStringLiteral("port fermé");
-    case 1:
-        return QStringLiteral("port ouvert");
-    case 2:
-        return QStringLiteral("port à l'ecoute");
-    case 3:
-        return QStringLiteral("port connection en attente");
-    case 4:
-        return QStringLiteral("port hote en cours de resolution");
-    case 5:
-        return QStringLiteral("port hote resolu");
-    case 6:
-        return QStringLiteral("port en cours de connection");
-    case 7:
-        return QStringLiteral("port connecté");
-    case 8:
-        return QStringLiteral("port Connexion en cours de fermeture par l'homologue");
-    case 9:
-        return QStringLiteral("port Erreur");
-    default:
-        return QStringLiteral("state n° %1 Etat inconnu").arg(etat);
-    }
-}
-
-int EtatSocket(const QAbstractSocket* socket) {
-    if (!socket)
-        return 0;
-    switch (socket->state()) {
-    case QAbstractSocket::UnconnectedState:
-        // Qt drops a socket to "unconnected" both when it failed and when the
-        // peer hung up; the station tells those apart.
-        if (socket->error() == QAbstractSocket::RemoteHostClosedError)
-            return 8;
-        return socket->error() == QAbstractSocket::UnknownSocketError ? 0 : 9;
-    case QAbstractSocket::HostLookupState:
-        return 4;
-    case QAbstractSocket::ConnectingState:
-        return 6;
-    case QAbstractSocket::ConnectedState:
-        return 7;
-    case QAbstractSocket::BoundState:
-        return 1;
-    case QAbstractSocket::ListeningState:
-        return 2;
-    case QAbstractSocket::ClosingState:
-        return 8;
-    }
-    return 9;
-}
-
 LiaisonImprimante& LiaisonImprimante::de(Poste& poste) {
     auto* liaison = poste.findChild<LiaisonImprimante*>(QString(), Qt::FindDirectChildrenOnly);
     if (!liaison)
@@ -255,10 +202,10 @@ void LiaisonImprimante::ouvreTcp() {
         }
     }
 
-    if (EtatSocket(WSclient()) == 7)
+    if (EtatSocketDe(WSclient()) == EtatSocket::Connecte)
         return;
-    poste_.Message(TexteEtatSocket(EtatSocket(WSclient())), 0);
-    if (EtatSocket(WSclient()) != 0) {
+    poste_.Message(TexteEtatSocket(EtatSocketDe(WSclient())), 0);
+    if (EtatSocketDe(WSclient()) != EtatSocket::Ferme) {
         poste_.Message(TextesLiaison::demandeClose, 0);
         FermeWSclient();
         LaisseTourner();
@@ -280,7 +227,8 @@ void LiaisonImprimante::ouvreTcp() {
     LaisseTourner();
 
     int essai = 0;
-    while (EtatSocket(&client) == 6 || EtatSocket(&client) == 4) {
+    while (EtatSocketDe(&client) == EtatSocket::ConnexionEnCours ||
+           EtatSocketDe(&client) == EtatSocket::ResolutionHote) {
         LaisseTourner();
         ++essai;
         poste_.Message(TextesLiaison::essai + QString::number(essai), 0);
@@ -321,8 +269,8 @@ void LiaisonImprimante::envoiTransport(const QByteArray& octets) {
         return;
     }
     case Transport::Tcp: {
-        const int etat = EtatSocket(WSclient());
-        if (etat == 7) {
+        const EtatSocket etat = EtatSocketDe(WSclient());
+        if (etat == EtatSocket::Connecte) {
             WSclient()->write(octets);
             LaisseTourner();
         } else {

@@ -4,6 +4,7 @@
 // the first three characters of portImp at every call. One job uses the link
 // at a time: a label opened while another one holds the link is kept whole
 // and printed right after it, so nothing mixes on the printer.
+#include "EtatSocket.h"
 #include "Poste.h"
 
 #include <QAbstractSocket>
@@ -28,11 +29,7 @@ inline void EnvoiLigneImprimante(Poste& poste, const char* texte) {
 }
 void FermePortImprimante(Poste& poste);
 
-// Socket state numbers of the station (0 closed … 9 error) and their texts.
-QString TexteEtatSocket(int etat);
-// The one place where Qt's socket states meet those numbers. A socket that
-// failed reads 9, one whose peer closed reads 8; no socket at all reads 0.
-int EtatSocket(const QAbstractSocket* socket);
+// TexteEtatSocket, with the socket states, is in EtatSocket.h.
 
 // Texts shown by the link that are its own (not in the message table).
 namespace TextesLiaison {

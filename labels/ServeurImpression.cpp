@@ -80,10 +80,10 @@ quint16 ServeurImpression::port() const {
     return WSserveur_->isListening() ? WSserveur_->serverPort() : 0;
 }
 
-int ServeurImpression::etatCanal(int canal) const {
+EtatSocket ServeurImpression::etatCanal(int canal) const {
     if (canal < 1 || canal > nombreCanaux())
-        return 0;
-    return EtatSocket(canaux_[canal - 1].socket);
+        return EtatSocket::Ferme;
+    return EtatSocketDe(canaux_[canal - 1].socket);
 }
 
 void ServeurImpression::fermeCanal(int canal) {
@@ -115,13 +115,13 @@ void ServeurImpression::AccepteConnexionImpression() {
         for (int i = 1; i <= nombreCanaux(); ++i) {
             // A channel whose client left, or whose connection broke, is
             // freed here so that it can serve again.
-            const int etat = etatCanal(i);
-            if (etat == 8 || etat == 9) {
+            const EtatSocket etat = etatCanal(i);
+            if (etat == EtatSocket::FermetureParHomologue || etat == EtatSocket::Erreur) {
                 poste_.Message(TextesServeur::liberation + QString::number(i), 0);
                 fermeCanal(i);
                 LaisseTourner();
             }
-            if (etatCanal(i) == 0) {
+            if (etatCanal(i) == EtatSocket::Ferme) {
                 if (libre == 0)
                     libre = i;
             } else {
@@ -223,8 +223,8 @@ void ServeurImpression::Arrete() {
     liaison.VideFile();
     liaison.FermeWSclient();
     for (int i = 1; i <= nombreCanaux(); ++i) {
-        const int etat = etatCanal(i);
-        if (etat != 0) {
+        const EtatSocket etat = etatCanal(i);
+        if (etat != EtatSocket::Ferme) {
             poste_.Message(TextesServeur::fermeture + QString::number(i) + QLatin1Char(' ') +
                                TexteEtatSocket(etat),
                            0);

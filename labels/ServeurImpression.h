@@ -2,6 +2,7 @@
 // The label print server: other stations connect to portSrv and send the
 // EPL2 lines of their labels; each whole label is printed on this station's
 // printer link, one job at a time, in order of arrival.
+#include "EtatSocket.h"
 #include "Poste.h"
 
 #include <QByteArray>
@@ -38,9 +39,9 @@ public:
 
     QTcpServer* WSserveur() const { return WSserveur_; }
     quint16 port() const;
-    // Channel count N (channels are 1 … N) and the state number of one.
+    // Channel count N (channels are 1 … N) and the state of one.
     int nombreCanaux() const { return static_cast<int>(canaux_.size()); }
-    int etatCanal(int canal) const;
+    EtatSocket etatCanal(int canal) const;
 
     void AccepteConnexionImpression();
     void RecoitDonneesImpression(int canal);
