@@ -221,9 +221,7 @@ void TstLiaisonImprimante::tcpDejaConnecteReutilise() {
     QVERIFY(imprimante.listen(QHostAddress::LocalHost, 0));
     PosteTest poste;
     poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(imprimante.serverPort());
-    QTcpSocket& client = LiaisonImprimante::de(poste).creeWSclient();
-    client.connectToHost(QHostAddress::LocalHost, imprimante.serverPort());
-    QVERIFY(client.waitForConnected(5000));
+    QVERIFY(LiaisonImprimante::de(poste).ConnecteTcpAvantEtiquette(5000));
     QTRY_VERIFY(imprimante.hasPendingConnections());
     QTcpSocket* recu = imprimante.nextPendingConnection();
 
@@ -264,8 +262,13 @@ void TstLiaisonImprimante::serieSurPseudoTerminal() {
     poste.reglages.portImp = QStringLiteral("COM") + pty.esclave;
     Edite(poste);
     QCOMPARE(pty.lit(Octets().size()), Octets());
-    QVERIFY(!LiaisonImprimante::de(poste).MSCommImp.isOpen()); // closed after the label
+    QVERIFY(!LiaisonImprimante::de(poste).transportOuvert()); // closed after the label
     QVERIFY(poste.op.echanges.isEmpty());
+    // Opened again for the next label, closed again at its end.
+    OuvrePortImprimante(poste);
+    QVERIFY(LiaisonImprimante::de(poste).transportOuvert());
+    FermePortImprimante(poste);
+    QVERIFY(!LiaisonImprimante::de(poste).transportOuvert());
 }
 
 void TstLiaisonImprimante::serieOccupee() {
