@@ -76,6 +76,10 @@ ServeurImpression::~ServeurImpression() {
         delete c.socket;
 }
 
+bool ServeurImpression::ecoute() const {
+    return WSserveur_->isListening();
+}
+
 quint16 ServeurImpression::port() const {
     return WSserveur_->isListening() ? WSserveur_->serverPort() : 0;
 }

@@ -37,7 +37,8 @@ public:
     explicit ServeurImpression(Poste& poste);
     ~ServeurImpression() override;
 
-    QTcpServer* WSserveur() const { return WSserveur_; }
+    // Whether the listening socket listens, and on which port (0 when not).
+    bool ecoute() const;
     quint16 port() const;
     // Channel count N (channels are 1 … N) and the state of one.
     int nombreCanaux() const { return static_cast<int>(canaux_.size()); }
@@ -48,6 +49,10 @@ public:
     void Arrete();
 
 private:
+    // The start-up makes the listening socket listen.
+    friend void DemarreServeurImpression(Poste& poste);
+    QTcpServer* WSserveur() const { return WSserveur_; }
+
     struct Canal {
         QTcpSocket* socket = nullptr; // null while closed
         QByteArray tampon;            // what came after the last print command

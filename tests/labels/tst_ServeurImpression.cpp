@@ -101,7 +101,7 @@ private slots:
 void TstServeurImpression::sansPortRienNEcoute() {
     PosteTest poste;
     DemarreServeurImpression(poste);
-    QVERIFY(!ServeurImpression::de(poste).WSserveur()->isListening());
+    QVERIFY(!ServeurImpression::de(poste).ecoute());
     QVERIFY(poste.op.echanges.isEmpty());
     poste.ExecuteFermeture();
     QVERIFY(poste.historiqueMessages.size() <= 1); // only the message window's own close
@@ -278,7 +278,7 @@ void TstServeurImpression::fermetureFermeLesCanaux() {
     QVERIFY(textes.contains(QStringLiteral(
         "fermeture de la liaison 2 port Connexion en cours de fermeture par l'homologue")));
     QTRY_COMPARE(a->state(), QAbstractSocket::UnconnectedState);
-    QVERIFY(!banc.serveur().WSserveur()->isListening());
+    QVERIFY(!banc.serveur().ecoute());
 }
 
 QTEST_MAIN(TstServeurImpression)
