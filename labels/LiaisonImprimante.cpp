@@ -1,112 +1,19 @@
 #include "LiaisonImprimante.h"
 
 #include "FichierTrace.h"
-#include "ModuleTraductions.h"
-#include "Plateforme.h"
-#include "Temps.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QTcpSocket>
-
-namespace {
-
-const QString kErreurEcriture = QStringLiteral("Erreur ecriture imprimante : ");
-
-} // namespace
-
-QString TexteEtatSocket(int etat) {
-    switch (etat) {
-    case 0:
-        return QStringLiteral("port fermé");
-    case 1:
-        return QStringLiteral("port ouvert");
-    case 2:
-        return QStringLiteral("port à l'ecoute");
-    case 3:
-        return QStringLiteral("port connection en attente");
-    case 4:
-        return QStringLiteral("port hote en cours de resolution");
-    case 5:
-        return QStringLiteral("port hote resolu");
-    case 6:
-        return QStringLiteral("port en cours de connection");
-    case 7:
-        return QStringLiteral("port connecté");
-    case 8:
-        return QStringLiteral("port Connexion en cours de fermeture par l'homologue");
-    case 9:
-        return QStringLiteral("port Erreur");
-    default:
-        return QStringLiteral("state n° %1 Etat inconnu").arg(etat);
-    }
-}
-
-int EtatSocket(const QAbstractSocket* socket) {
-    if (!socket)
-        return 0;
-    switch (socket->state()) {
-    case QAbstractSocket::UnconnectedState:
-        // Qt drops a socket to "unconnected" both when it failed and when the
-        // peer hung up; the station tells those apart.
-        if (socket->error() == QAbstractSocket::RemoteHostClosedError)
-            return 8;
-        return socket->error() == QAbstractSocket::UnknownSocketError ? 0 : 9;
-    case QAbstractSocket::HostLookupState:
-        return 4;
-    case QAbstractSocket::ConnectingState:
-        return 6;
-    case QAbstractSocket::ConnectedState:
-        return 7;
-    case QAbstractSocket::BoundState:
-        return 1;
-    case QAbstractSocket::ListeningState:
-        return 2;
-    case QAbstractSocket::ClosingState:
-        return 8;
-    }
-    return 9;
-}
+#include "TransportsImprimante.h"
 
 LiaisonImprimante& LiaisonImprimante::de(Poste& poste) {
-    auto* liaison = poste.findChild<LiaisonImprimante*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!liaison)
-        liaison = new LiaisonImprimante(poste);
-    return *liaison;
+    if (!poste.liens.imprimante)
+        poste.liens.imprimante = new LiaisonImprimante(poste);
+    return *poste.liens.imprimante;
 }
 
 LiaisonImprimante::LiaisonImprimante(Poste& poste) : QObject(&poste), poste_(poste) {
     setObjectName(QStringLiteral("LiaisonImprimante"));
-    MSCommImp.setObjectName(QStringLiteral("MSCommImp"));
 }
 
 LiaisonImprimante::~LiaisonImprimante() = default;
-
-LiaisonImprimante::Transport LiaisonImprimante::transport() const {
-    const QString& cible = poste_.reglages.portImp;
-    if (Plateforme::EstCheminPeripherique(cible))
-        return Transport::Fichier;
-    const QString debut = cible.left(3).toUpper();
-    if (debut == QLatin1String("COM"))
-        return Transport::Serie;
-    if (debut == QLatin1String("LPT"))
-        return Transport::Fichier;
-    if (debut == QLatin1String("TCP"))
-        return Transport::Tcp;
-    return Transport::Aucun;
-}
-
-QString LiaisonImprimante::cheminFichier() const {
-    const QString& cible = poste_.reglages.portImp;
-    if (Plateforme::EstCheminPeripherique(cible))
-        return cible;
-    const QString reste = cible.mid(3);
-    if (Plateforme::EstCheminPeripherique(reste))
-        return reste;
-    bool ok = false;
-    const int numero = reste.toInt(&ok);
-    return ok ? Plateforme::PeripheriqueParallele(numero) : cible;
-}
 
 // ---- sessions: one job on the link at a time ----
 
@@ -179,208 +86,51 @@ void LiaisonImprimante::imprimeFile() {
     vidage_ = false;
 }
 
-// ---- the three transports ----
+// ---- the chosen transport ----
 
-void LiaisonImprimante::ouvreTransport() {
-    switch (transport()) {
-    case Transport::Aucun:
+void LiaisonImprimante::choisitTransport() {
+    const Reglages& r = poste_.reglages;
+    const QStringList cible{r.portImp, r.AdresseImp, r.PortTcpImp};
+    if (transportChoisi_ && cible == cibleTransport_)
         return;
-    case Transport::Fichier: {
-        if (fichierImp_.isOpen())
-            fichierImp_.close();
-        fichierImp_.setFileName(cheminFichier());
-        QIODevice::OpenMode mode =
-            QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
-        // A missing printer device must not turn into a plain file in /dev;
-        // any other path may be a file that captures the labels.
-        if (poste_.reglages.portImp.left(3).toUpper() == QLatin1String("LPT") ||
-            fichierImp_.fileName().startsWith(QLatin1String("/dev/")))
-            mode |= QIODevice::ExistingOnly;
-        if (!fichierImp_.open(mode))
-            poste_.operateur().Boite(TextesLiaison::nonFatale + QLatin1Char('\r') +
-                                         fichierImp_.fileName() + QStringLiteral(" : ") +
-                                         fichierImp_.errorString(),
-                                     QString(), Icone::Aucune);
-        return;
-    }
-    case Transport::Serie: {
-        const QString numero = poste_.reglages.portImp.mid(3);
-        if (!MSCommImp.isOpen()) {
-            MSCommImp.setPortName(Plateforme::PeripheriqueSerie(numero));
-            MSCommImp.setBaudRate(QSerialPort::Baud9600);
-            MSCommImp.setParity(QSerialPort::NoParity);
-            MSCommImp.setDataBits(QSerialPort::Data8);
-            MSCommImp.setStopBits(QSerialPort::OneStop);
-            MSCommImp.setFlowControl(QSerialPort::NoFlowControl);
-            if (!MSCommImp.open(QIODevice::ReadWrite)) {
-                const QString port = QStringLiteral("Le port COM") + numero + QLatin1Char(' ');
-                QString texte;
-                switch (MSCommImp.error()) {
-                case QSerialPort::PermissionError:
-                    texte = port + Msg[51];
-                    break;
-                case QSerialPort::DeviceNotFoundError:
-                    texte = port + Msg[52];
-                    break;
-                default:
-                    texte = MSCommImp.errorString() +
-                            QStringLiteral("  (erreur n°%1) sur COM").arg(int(MSCommImp.error())) +
-                            numero;
-                    break;
-                }
-                MSCommImp.clearError();
-                poste_.operateur().Boite(texte, Msg[53], Icone::Exclamation);
-                poste_.FinProgramme();
-            }
-            MSCommImp.setReadBufferSize(1);
-        }
-        return;
-    }
-    case Transport::Tcp:
-        ouvreTcp();
-        return;
-    }
+    transport_ = ChoisitTransportImprimante(poste_);
+    cibleTransport_ = cible;
+    transportChoisi_ = true;
 }
 
-void LiaisonImprimante::ouvreTcp() {
-    QString adresse = poste_.reglages.AdresseImp;
-    QString port = poste_.reglages.PortTcpImp;
-    if (adresse.isEmpty() && port.isEmpty()) {
-        // Settings filled by hand rather than by the start-up: read the target.
-        const QString reste = poste_.reglages.portImp.mid(3);
-        const qsizetype deuxPoints = reste.indexOf(QLatin1Char(':'));
-        if (deuxPoints >= 0) {
-            adresse = reste.left(deuxPoints);
-            port = reste.mid(deuxPoints + 1);
-        }
-    }
+TransportTcp* LiaisonImprimante::transportTcp() const {
+    return dynamic_cast<TransportTcp*>(transport_.get());
+}
 
-    if (EtatSocket(WSclient()) == 7)
-        return;
-    poste_.Message(TexteEtatSocket(EtatSocket(WSclient())), 0);
-    if (EtatSocket(WSclient()) != 0) {
-        poste_.Message(TextesLiaison::demandeClose, 0);
-        FermeWSclient();
-        LaisseTourner();
-    }
-    poste_.Message(QStringLiteral("demande connection sur ") + adresse + QStringLiteral(" port ") +
-                       port,
-                   2000);
-
-    bool ok = false;
-    const int numero = port.toInt(&ok);
-    if (!ok || numero < 1 || numero > 65535) {
-        poste_.operateur().Boite(TextesLiaison::nonFatale + QLatin1Char('\r') +
-                                     QStringLiteral("port TCP invalide : ") + port,
-                                 QString(), Icone::Aucune);
-        return;
-    }
-    QTcpSocket& client = creeWSclient();
-    client.connectToHost(adresse, static_cast<quint16>(numero));
-    LaisseTourner();
-
-    int essai = 0;
-    while (EtatSocket(&client) == 6 || EtatSocket(&client) == 4) {
-        LaisseTourner();
-        ++essai;
-        poste_.Message(TextesLiaison::essai + QString::number(essai), 0);
-        if (essai >= 40)
-            break;
-        timePause(essai < 20 ? 0.05f : 0.5f);
-    }
+void LiaisonImprimante::ouvreTransport() {
+    choisitTransport();
+    if (transport_)
+        transport_->ouvre();
 }
 
 void LiaisonImprimante::envoiTransport(const QByteArray& octets) {
-    switch (transport()) {
-    case Transport::Aucun:
-        return;
-    case Transport::Fichier:
-        if (!fichierImp_.isOpen()) {
-            poste_.Message(kErreurEcriture +
-                               QStringLiteral("%1 n'est pas ouvert").arg(fichierImp_.fileName()),
-                           2000);
-            return;
-        }
-        if (fichierImp_.write(octets) != octets.size())
-            poste_.Message(kErreurEcriture + fichierImp_.errorString(), 2000);
-        return;
-    case Transport::Serie: {
-        if (!MSCommImp.isOpen())
-            return;
-        if (MSCommImp.write(octets) != octets.size()) {
-            poste_.Message(kErreurEcriture + MSCommImp.errorString(), 2000);
-            return;
-        }
-        // 9600 baud: about one millisecond per character, plus a margin.
-        QDeadlineTimer limite(2000 + octets.size() * 2);
-        while (MSCommImp.bytesToWrite() > 0 && !limite.hasExpired())
-            if (!MSCommImp.waitForBytesWritten(int(limite.remainingTime())))
-                break;
-        if (MSCommImp.bytesToWrite() > 0)
-            poste_.Message(kErreurEcriture + QStringLiteral("l'imprimante ne recoit plus"), 2000);
-        return;
-    }
-    case Transport::Tcp: {
-        const int etat = EtatSocket(WSclient());
-        if (etat == 7) {
-            WSclient()->write(octets);
-            LaisseTourner();
-        } else {
-            poste_.Message(TexteEtatSocket(etat), 2000);
-        }
-        return;
-    }
-    }
+    if (transport_)
+        transport_->envoi(octets);
 }
 
 void LiaisonImprimante::fermeTransport() {
-    switch (transport()) {
-    case Transport::Aucun:
-        return;
-    case Transport::Fichier:
-        if (fichierImp_.isOpen()) {
-            const bool ecrit = fichierImp_.flush();
-            fichierImp_.close();
-            if (!ecrit)
-                poste_.operateur().Boite(TextesLiaison::erreurFerme, QString(), Icone::Aucune);
-        }
-        return;
-    case Transport::Serie:
-        if (MSCommImp.isOpen()) {
-            MSCommImp.flush();
-            MSCommImp.close();
-        }
-        return;
-    case Transport::Tcp:
-        FermeWSclient();
-        return;
-    }
-}
-
-QTcpSocket& LiaisonImprimante::creeWSclient() {
-    if (!WSclient_) {
-        WSclient_ = std::make_unique<QTcpSocket>();
-        WSclient_->setObjectName(QStringLiteral("WSclient"));
-    }
-    return *WSclient_;
+    if (transport_)
+        transport_->ferme();
 }
 
 void LiaisonImprimante::FermeWSclient() {
-    if (!WSclient_)
-        return;
-    QTcpSocket* client = WSclient_.release();
-    if (client->state() == QAbstractSocket::ConnectedState) {
-        // The last line handed over must reach the printer before the close.
-        QDeadlineTimer limite(10000);
-        while (client->bytesToWrite() > 0 && !limite.hasExpired())
-            if (!client->waitForBytesWritten(int(limite.remainingTime())))
-                break;
-        client->disconnectFromHost();
-        if (client->state() != QAbstractSocket::UnconnectedState)
-            client->waitForDisconnected(2000);
-    }
-    client->abort();
-    client->deleteLater();
+    if (TransportTcp* tcp = transportTcp())
+        tcp->fermeClient();
+}
+
+bool LiaisonImprimante::transportOuvert() const {
+    return transport_ && transport_->estOuvert();
+}
+
+bool LiaisonImprimante::ConnecteTcpAvantEtiquette(int delaiMs) {
+    choisitTransport();
+    TransportTcp* tcp = transportTcp();
+    return tcp && tcp->connecteAvantEtiquette(delaiMs);
 }
 
 // ---- the station's entry points ----

@@ -1,22 +1,24 @@
 #pragma once
 // The link to the label printer: a serial port (MSCommImp), a parallel or
-// device path written as a file, or a TCP connection (WSclient), chosen by
-// the first three characters of portImp at every call. One job uses the link
-// at a time: a label opened while another one holds the link is kept whole
-// and printed right after it, so nothing mixes on the printer.
+// device path written as a file, or a TCP connection (WSclient), each behind
+// the one interface of TransportsImprimante.h. The transport is chosen from
+// portImp when the link opens and then called; it is chosen again only when
+// the printer target changes. One job uses the link at a time: a label opened
+// while another one holds the link is kept whole and printed right after it,
+// so nothing mixes on the printer.
+#include "EtatSocket.h"
 #include "Poste.h"
 
-#include <QAbstractSocket>
 #include <QByteArray>
-#include <QFile>
 #include <QList>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
-class QTcpSocket;
+class TransportImprimante;
+class TransportTcp;
 
 void OuvrePortImprimante(Poste& poste);
 // Sends the text unchanged (the caller adds CR LF where it wants one); a
@@ -28,11 +30,7 @@ inline void EnvoiLigneImprimante(Poste& poste, const char* texte) {
 }
 void FermePortImprimante(Poste& poste);
 
-// Socket state numbers of the station (0 closed … 9 error) and their texts.
-QString TexteEtatSocket(int etat);
-// The one place where Qt's socket states meet those numbers. A socket that
-// failed reads 9, one whose peer closed reads 8; no socket at all reads 0.
-int EtatSocket(const QAbstractSocket* socket);
+// TexteEtatSocket, with the socket states, is in EtatSocket.h.
 
 // Texts shown by the link that are its own (not in the message table).
 namespace TextesLiaison {
@@ -69,23 +67,27 @@ public:
     int travauxEnAttente() const { return static_cast<int>(file_.size()); }
     bool occupee() const { return !sessions_.empty() || vidage_; }
 
-    // The client socket, created on demand; null while closed.
-    QTcpSocket* WSclient() const { return WSclient_.get(); }
-    QTcpSocket& creeWSclient();
-    // Closes the client socket, whatever its state (station shutdown).
+    // Closes the client socket of a TCP target, whatever its state (station
+    // shutdown). Nothing for the other transports.
     void FermeWSclient();
 
-    QSerialPort MSCommImp;
+    // Whether the chosen transport holds its port, file or connection open
+    // (every label closes it at its end).
+    bool transportOuvert() const;
+    // Tests: connects the client socket of the TCP target ahead of any label,
+    // as a connection still up from before, and waits for it at most
+    // `delaiMs`; true once connected.
+    bool ConnecteTcpAvantEtiquette(int delaiMs);
 
 private:
-    enum class Transport { Aucun, Serie, Fichier, Tcp };
-    Transport transport() const;
-    QString cheminFichier() const;
+    // The transport of the current printer target, chosen again only when
+    // the target changed since it was chosen.
+    void choisitTransport();
+    TransportTcp* transportTcp() const;
 
     void ouvreTransport();
     void envoiTransport(const QByteArray& octets);
     void fermeTransport();
-    void ouvreTcp();
     void imprimeFile();
 
     struct Session {
@@ -97,6 +99,7 @@ private:
     std::vector<Session> sessions_;
     QList<QByteArray> file_;
     bool vidage_ = false;
-    QFile fichierImp_; // the "printer file number" of the LPT form
-    std::unique_ptr<QTcpSocket> WSclient_;
+    std::unique_ptr<TransportImprimante> transport_; // null: no printer
+    bool transportChoisi_ = false;
+    QStringList cibleTransport_; // the target transport_ was chosen for
 };

@@ -57,10 +57,9 @@ qsizetype FinCommandeImpression(const QByteArray& tampon, qsizetype debut) {
 } // namespace
 
 ServeurImpression& ServeurImpression::de(Poste& poste) {
-    auto* serveur = poste.findChild<ServeurImpression*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!serveur)
-        serveur = new ServeurImpression(poste);
-    return *serveur;
+    if (!poste.liens.serveur)
+        poste.liens.serveur = new ServeurImpression(poste);
+    return *poste.liens.serveur;
 }
 
 ServeurImpression::ServeurImpression(Poste& poste)
@@ -76,14 +75,18 @@ ServeurImpression::~ServeurImpression() {
         delete c.socket;
 }
 
+bool ServeurImpression::ecoute() const {
+    return WSserveur_->isListening();
+}
+
 quint16 ServeurImpression::port() const {
     return WSserveur_->isListening() ? WSserveur_->serverPort() : 0;
 }
 
-int ServeurImpression::etatCanal(int canal) const {
+EtatSocket ServeurImpression::etatCanal(int canal) const {
     if (canal < 1 || canal > nombreCanaux())
-        return 0;
-    return EtatSocket(canaux_[canal - 1].socket);
+        return EtatSocket::Ferme;
+    return EtatSocketDe(canaux_[canal - 1].socket);
 }
 
 void ServeurImpression::fermeCanal(int canal) {
@@ -115,13 +118,13 @@ void ServeurImpression::AccepteConnexionImpression() {
         for (int i = 1; i <= nombreCanaux(); ++i) {
             // A channel whose client left, or whose connection broke, is
             // freed here so that it can serve again.
-            const int etat = etatCanal(i);
-            if (etat == 8 || etat == 9) {
+            const EtatSocket etat = etatCanal(i);
+            if (etat == EtatSocket::FermetureParHomologue || etat == EtatSocket::Erreur) {
                 poste_.Message(TextesServeur::liberation + QString::number(i), 0);
                 fermeCanal(i);
                 LaisseTourner();
             }
-            if (etatCanal(i) == 0) {
+            if (etatCanal(i) == EtatSocket::Ferme) {
                 if (libre == 0)
                     libre = i;
             } else {
@@ -223,8 +226,8 @@ void ServeurImpression::Arrete() {
     liaison.VideFile();
     liaison.FermeWSclient();
     for (int i = 1; i <= nombreCanaux(); ++i) {
-        const int etat = etatCanal(i);
-        if (etat != 0) {
+        const EtatSocket etat = etatCanal(i);
+        if (etat != EtatSocket::Ferme) {
             poste_.Message(TextesServeur::fermeture + QString::number(i) + QLatin1Char(' ') +
                                TexteEtatSocket(etat),
                            0);

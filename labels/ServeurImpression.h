@@ -2,6 +2,7 @@
 // The label print server: other stations connect to portSrv and send the
 // EPL2 lines of their labels; each whole label is printed on this station's
 // printer link, one job at a time, in order of arrival.
+#include "EtatSocket.h"
 #include "Poste.h"
 
 #include <QByteArray>
@@ -36,17 +37,22 @@ public:
     explicit ServeurImpression(Poste& poste);
     ~ServeurImpression() override;
 
-    QTcpServer* WSserveur() const { return WSserveur_; }
+    // Whether the listening socket listens, and on which port (0 when not).
+    bool ecoute() const;
     quint16 port() const;
-    // Channel count N (channels are 1 … N) and the state number of one.
+    // Channel count N (channels are 1 … N) and the state of one.
     int nombreCanaux() const { return static_cast<int>(canaux_.size()); }
-    int etatCanal(int canal) const;
+    EtatSocket etatCanal(int canal) const;
 
     void AccepteConnexionImpression();
     void RecoitDonneesImpression(int canal);
     void Arrete();
 
 private:
+    // The start-up makes the listening socket listen.
+    friend void DemarreServeurImpression(Poste& poste);
+    QTcpServer* WSserveur() const { return WSserveur_; }
+
     struct Canal {
         QTcpSocket* socket = nullptr; // null while closed
         QByteArray tampon;            // what came after the last print command

@@ -126,6 +126,8 @@ class TstLiaisonImprimante : public QObject {
 private slots:
     void textesEtat_data();
     void textesEtat();
+    void etatsNumerotes_data();
+    void etatsNumerotes();
     void tcpRefuse();
     void tcpSansReponse();
     void tcpDejaConnecteReutilise();
@@ -155,6 +157,34 @@ void TstLiaisonImprimante::textesEtat() {
     QFETCH(int, etat);
     QFETCH(QString, texte);
     QCOMPARE(TexteEtatSocket(etat), texte);
+}
+
+void TstLiaisonImprimante::etatsNumerotes_data() {
+    QTest::addColumn<EtatSocket>("etat");
+    QTest::addColumn<int>("numero");
+    QTest::addColumn<QString>("texte");
+    QTest::newRow("ferme") << EtatSocket::Ferme << 0 << "port fermé";
+    QTest::newRow("ouvert") << EtatSocket::Ouvert << 1 << "port ouvert";
+    QTest::newRow("ecoute") << EtatSocket::Ecoute << 2 << "port à l'ecoute";
+    QTest::newRow("attente") << EtatSocket::ConnexionEnAttente << 3 << "port connection en attente";
+    QTest::newRow("resolution") << EtatSocket::ResolutionHote << 4
+                                << "port hote en cours de resolution";
+    QTest::newRow("resolu") << EtatSocket::HoteResolu << 5 << "port hote resolu";
+    QTest::newRow("connexion") << EtatSocket::ConnexionEnCours << 6
+                               << "port en cours de connection";
+    QTest::newRow("connecte") << EtatSocket::Connecte << 7 << "port connecté";
+    QTest::newRow("homologue") << EtatSocket::FermetureParHomologue << 8
+                               << "port Connexion en cours de fermeture par l'homologue";
+    QTest::newRow("erreur") << EtatSocket::Erreur << 9 << "port Erreur";
+}
+
+void TstLiaisonImprimante::etatsNumerotes() {
+    QFETCH(EtatSocket, etat);
+    QFETCH(int, numero);
+    QFETCH(QString, texte);
+    QCOMPARE(NumeroEtatSocket(etat), numero);
+    QCOMPARE(TexteEtatSocket(etat), texte);
+    QCOMPARE(TexteEtatSocket(numero), texte);
 }
 
 void TstLiaisonImprimante::tcpRefuse() {
@@ -191,9 +221,7 @@ void TstLiaisonImprimante::tcpDejaConnecteReutilise() {
     QVERIFY(imprimante.listen(QHostAddress::LocalHost, 0));
     PosteTest poste;
     poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(imprimante.serverPort());
-    QTcpSocket& client = LiaisonImprimante::de(poste).creeWSclient();
-    client.connectToHost(QHostAddress::LocalHost, imprimante.serverPort());
-    QVERIFY(client.waitForConnected(5000));
+    QVERIFY(LiaisonImprimante::de(poste).ConnecteTcpAvantEtiquette(5000));
     QTRY_VERIFY(imprimante.hasPendingConnections());
     QTcpSocket* recu = imprimante.nextPendingConnection();
 
@@ -234,8 +262,13 @@ void TstLiaisonImprimante::serieSurPseudoTerminal() {
     poste.reglages.portImp = QStringLiteral("COM") + pty.esclave;
     Edite(poste);
     QCOMPARE(pty.lit(Octets().size()), Octets());
-    QVERIFY(!LiaisonImprimante::de(poste).MSCommImp.isOpen()); // closed after the label
+    QVERIFY(!LiaisonImprimante::de(poste).transportOuvert()); // closed after the label
     QVERIFY(poste.op.echanges.isEmpty());
+    // Opened again for the next label, closed again at its end.
+    OuvrePortImprimante(poste);
+    QVERIFY(LiaisonImprimante::de(poste).transportOuvert());
+    FermePortImprimante(poste);
+    QVERIFY(!LiaisonImprimante::de(poste).transportOuvert());
 }
 
 void TstLiaisonImprimante::serieOccupee() {

@@ -101,7 +101,7 @@ private slots:
 void TstServeurImpression::sansPortRienNEcoute() {
     PosteTest poste;
     DemarreServeurImpression(poste);
-    QVERIFY(!ServeurImpression::de(poste).WSserveur()->isListening());
+    QVERIFY(!ServeurImpression::de(poste).ecoute());
     QVERIFY(poste.op.echanges.isEmpty());
     poste.ExecuteFermeture();
     QVERIFY(poste.historiqueMessages.size() <= 1); // only the message window's own close
@@ -132,7 +132,8 @@ void TstServeurImpression::deuxClientsSuccessifsReutilisentLeCanal1() {
     Banc banc;
     banc.envoie(EtiquetteNumero(1));
     QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 1, 20000);
-    QTRY_COMPARE(banc.serveur().etatCanal(1), 8); // the client has left
+    QTRY_COMPARE(banc.serveur().etatCanal(1),
+                 EtatSocket::FermetureParHomologue); // the client has left
     banc.envoie(EtiquetteNumero(2));
     QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 2, 20000);
 
@@ -155,8 +156,8 @@ void TstServeurImpression::deuxClientsEnMemeTempsDeuxCanaux() {
     auto b = banc.client();
     QVERIFY(a && b);
     QTRY_COMPARE(banc.serveur().nombreCanaux(), 2);
-    QCOMPARE(banc.serveur().etatCanal(1), 7);
-    QCOMPARE(banc.serveur().etatCanal(2), 7);
+    QCOMPARE(banc.serveur().etatCanal(1), EtatSocket::Connecte);
+    QCOMPARE(banc.serveur().etatCanal(2), EtatSocket::Connecte);
     const QStringList textes = Textes(banc.poste);
     QVERIFY(textes.contains(QStringLiteral("port connecté sur canal 2   IP client : 127.0.0.1")));
 }
@@ -260,7 +261,7 @@ void TstServeurImpression::soixanteCinquiemeClientRefuse() {
     QCOMPARE(banc.serveur().nombreCanaux(), ServeurImpression::kClientsMax);
     // Once one leaves, a newcomer is served on its channel.
     clients[10]->disconnectFromHost();
-    QTRY_COMPARE(banc.serveur().etatCanal(11), 8);
+    QTRY_COMPARE(banc.serveur().etatCanal(11), EtatSocket::FermetureParHomologue);
     banc.envoie(EtiquetteNumero(5));
     QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux(), QList<QByteArray>{EtiquetteNumero(5)},
                               20000);
@@ -274,14 +275,14 @@ void TstServeurImpression::fermetureFermeLesCanaux() {
     QVERIFY(a && b);
     QTRY_COMPARE(banc.serveur().nombreCanaux(), 2);
     b->disconnectFromHost();
-    QTRY_COMPARE(banc.serveur().etatCanal(2), 8);
+    QTRY_COMPARE(banc.serveur().etatCanal(2), EtatSocket::FermetureParHomologue);
     banc.poste.ExecuteFermeture();
     const QStringList textes = Textes(banc.poste);
     QVERIFY(textes.contains(QStringLiteral("fermeture de la liaison 1 port connecté")));
     QVERIFY(textes.contains(QStringLiteral(
         "fermeture de la liaison 2 port Connexion en cours de fermeture par l'homologue")));
     QTRY_COMPARE(a->state(), QAbstractSocket::UnconnectedState);
-    QVERIFY(!banc.serveur().WSserveur()->isListening());
+    QVERIFY(!banc.serveur().ecoute());
 }
 
 QTEST_MAIN(TstServeurImpression)
