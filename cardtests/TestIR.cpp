@@ -1,3 +1,5 @@
+#include "TestIR.h"
+
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "Temps.h"
@@ -24,28 +26,6 @@ QString Texte(const QByteArray& reponse) {
 }
 
 } // namespace
-
-int ChampDecimal(const QByteArray& reponse, int position, int longueur) {
-    const QByteArray champ = reponse.mid(position - 1, longueur);
-    qsizetype i = 0;
-    while (i < champ.size() && champ.at(i) == ' ')
-        ++i;
-    // Nine digits at most, so that a garbled reply cannot overflow.
-    int valeur = 0;
-    for (int n = 0; i < champ.size() && n < 9 && champ.at(i) >= '0' && champ.at(i) <= '9'; ++i, ++n)
-        valeur = valeur * 10 + (champ.at(i) - '0');
-    return valeur;
-}
-
-QByteArray DeuxChiffresHex(int valeur) {
-    return (QByteArray("00") + QByteArray::number(valeur & 0xFF, 16).toUpper()).right(2);
-}
-
-QString NombreCourt(float valeur) {
-    char tampon[32];
-    const auto fin = std::to_chars(tampon, tampon + sizeof tampon, valeur);
-    return QString::fromLatin1(tampon, fin.ptr - tampon);
-}
 
 float ConvPuissanceIR(const QString& valeur, int mode) {
     bool numerique = false;

@@ -1,3 +1,5 @@
+#include "TestLedAlim.h"
+
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "TestsElementaires.h"

@@ -1,3 +1,5 @@
+#include "TestPresenceEA.h"
+
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "Temps.h"

@@ -88,59 +88,6 @@ QAction* Entree(QMenu* menu, const QString& nom, const QString& texte) {
 
 } // namespace
 
-// ---------------------------------------------------------------- PosteF1
-
-PosteF1::PosteF1(F1posteProgrammation& fenetre, Operateur& operateur)
-    : Poste(operateur), fenetre_(fenetre) {}
-
-void PosteF1::AfficheInfo(const QString& texte) {
-    Poste::AfficheInfo(texte);
-    fenetre_.info->setText(TexteAffichable(texte));
-}
-
-void PosteF1::CouleurInfo(const QColor& fond) {
-    Poste::CouleurInfo(fond);
-    QPalette palette = fenetre_.info->palette();
-    palette.setColor(QPalette::Window,
-                     fond.isValid() ? fond : fenetre_.palette().color(QPalette::Window));
-    fenetre_.info->setPalette(palette);
-}
-
-void PosteF1::AfficheDernierSN(const QString& texte) {
-    Poste::AfficheDernierSN(texte);
-    fenetre_.LblDernierSN->setText(texte);
-}
-
-void PosteF1::MontreBtCancel(bool visible) {
-    Poste::MontreBtCancel(visible);
-    fenetre_.BtCancel->setVisible(visible);
-}
-
-void PosteF1::LegendeBtCancel(const QString& legende) {
-    Poste::LegendeBtCancel(legende);
-    fenetre_.BtCancel->setText(legende);
-}
-
-void PosteF1::CouleurBtCancel(const QColor& couleur) {
-    Poste::CouleurBtCancel(couleur);
-    fenetre_.BtCancel->setStyleSheet(
-        couleur.isValid()
-            ? QStringLiteral("QPushButton#BtCancel { background-color: %1; }").arg(couleur.name())
-            : QString());
-}
-
-bool PosteF1::Message(const QString& texte, int dureeMs, const QString& image) {
-    Poste::Message(texte, dureeMs, image);
-    return ShowMsg::instance().Message(texte, dureeMs, image);
-}
-
-void PosteF1::Refus() {
-    Poste::Refus();
-    QApplication::beep();
-}
-
-// ---------------------------------------------------------------- window
-
 F1posteProgrammation::F1posteProgrammation(QWidget* parent)
     : QMainWindow(parent), operateurQt_(std::make_unique<OperateurQt>(this)),
       poste_(*this, *operateurQt_) {

@@ -1,37 +1,18 @@
 #pragma once
-// The main window "Poste de Programmation". It is the station context of the
-// program: what the workflows show through Poste lands in its widgets.
+// The main window "Poste de Programmation": its controls, and which workflow
+// each of them runs (F1Commandes.cpp), its start-up (F1Demarrage.cpp).
 #include "LigneCommande.h"
-#include "Poste.h"
+#include "PosteF1.h"
 
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 
-class F1posteProgrammation;
 class QAction;
 class QGroupBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-
-class PosteF1 : public Poste {
-    Q_OBJECT
-public:
-    PosteF1(F1posteProgrammation& fenetre, Operateur& operateur);
-
-    void AfficheInfo(const QString& texte) override;
-    void CouleurInfo(const QColor& fond) override;
-    void AfficheDernierSN(const QString& texte) override;
-    void MontreBtCancel(bool visible) override;
-    void LegendeBtCancel(const QString& legende) override;
-    void CouleurBtCancel(const QColor& couleur) override;
-    bool Message(const QString& texte, int dureeMs = 0, const QString& image = {}) override;
-    void Refus() override;
-
-private:
-    F1posteProgrammation& fenetre_;
-};
 
 class F1posteProgrammation : public QMainWindow {
     Q_OBJECT

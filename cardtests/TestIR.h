@@ -1,0 +1,14 @@
+#pragma once
+// The IR barrier of a card: auto-test and monitoring.
+#include "Poste.h"
+
+#include <QString>
+
+// IR auto-test: "IR ok ..." or "IR HS (Cn) ..." / "Carte absente (Cn) ...".
+QString TestIRAutonome(Poste& poste, QString& version);
+
+// IR monitoring loop until ArretDemande; returns the last status text shown.
+QString TestIRPermanent(Poste& poste, QString& version);
+
+// mode 1: percent; mode 2: emitter current in mA; non-numeric value gives 0.
+float ConvPuissanceIR(const QString& valeur, int mode);
