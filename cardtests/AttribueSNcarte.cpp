@@ -11,204 +11,16 @@
 
 #include <QCoreApplication>
 #include <QDate>
-#include <QFileInfo>
-#include <QLockFile>
-
-const QString kAlphabetSN =
-    QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
 
 namespace {
 
 const QString CR = QStringLiteral("\r");
 
-// Other stations sharing the folder hold the lock for one header rewrite or
-// one append: a few milliseconds. Waiting longer means something is wrong.
-constexpr int kAttenteVerrouMs = 5000;
-// A lock left by a station killed on another machine is taken over after
-// this; on this machine a dead owner is detected at once.
-constexpr int kVerrouPerimeMs = 30000;
-
 QString Texte(const QByteArray& reponse) {
     return DepuisWindows1252(reponse);
 }
 
-bool EstSNvalide(const QString& sn) {
-    if (sn.size() != 4)
-        return false;
-    for (const QChar c : sn)
-        if (!kAlphabetSN.contains(c))
-            return false;
-    return true;
-}
-
-// Stations sharing the trace folder take this lock, beside "SNcarte.txt",
-// around every read-and-advance of the header and every append.
-class VerrouSNcarte {
-public:
-    explicit VerrouSNcarte(const QString& chemin) : verrou_(chemin + QStringLiteral(".lock")) {
-        verrou_.setStaleLockTime(kVerrouPerimeMs);
-        pris_ = verrou_.tryLock(kAttenteVerrouMs);
-    }
-    bool pris() const { return pris_; }
-    QString raison(const QString& chemin) const {
-        if (verrou_.error() == QLockFile::LockFailedError)
-            return chemin + QStringLiteral(" est occupe par un autre poste depuis plus de ") +
-                   QString::number(kAttenteVerrouMs / 1000) + QStringLiteral(" s (verrou ") +
-                   chemin + QStringLiteral(".lock)") + CR +
-                   QStringLiteral("aucun SN attribue, recommencez");
-        return QStringLiteral("impossible de verrouiller ") + chemin + QStringLiteral(" (verrou ") +
-               chemin + QStringLiteral(".lock)") + CR + QStringLiteral("aucun SN attribue");
-    }
-
-private:
-    QLockFile verrou_;
-    bool pris_ = false;
-};
-
-// The lines of "SNcarte.txt"; false, after a box, when it cannot be read.
-bool LitFichierSN(Poste& poste, const QString& chemin, QStringList& lignes) {
-    bool ok = false;
-    lignes = LitLignesTrace(chemin, &ok);
-    if (!ok || !QFileInfo::exists(chemin)) {
-        poste.operateur().Boite(QStringLiteral("impossible de lire ") + chemin + CR +
-                                    QStringLiteral("aucun SN attribue"),
-                                {}, Icone::Critique);
-        return false;
-    }
-    return true;
-}
-
-// Last SN of the header, characters 13 to 16; false, after a box, when they
-// are not a serial number (an increment would give a card garbage).
-bool DernierSNdeLEnTete(Poste& poste, const QString& chemin, const QString& entete, QString& sn) {
-    sn = entete.mid(12, 4);
-    if (EstSNvalide(sn))
-        return true;
-    poste.operateur().Boite(QStringLiteral("la premiere ligne de ") + chemin +
-                                QStringLiteral(" ne contient pas de SN valide:") + CR + entete +
-                                CR + QStringLiteral("aucun SN attribue"),
-                            {}, Icone::Critique);
-    return false;
-}
-
-// Index of the first trace line (header excluded) giving `sn`, or -1.
-int LigneDonnantSN(const QStringList& lignes, const QString& sn) {
-    const QString cle = QStringLiteral("SN=") + sn;
-    for (int i = 1; i < lignes.size(); ++i) {
-        const QString& l = lignes[i];
-        for (qsizetype p = l.indexOf(cle); p >= 0; p = l.indexOf(cle, p + 1)) {
-            const qsizetype fin = p + cle.size();
-            const bool debutOk = p == 0 || l[p - 1] == QLatin1Char(' ');
-            const bool finOk = fin == l.size() || l[fin] == QLatin1Char(' ');
-            if (debutOk && finOk)
-                return i;
-        }
-    }
-    return -1;
-}
-
-// Takes the SN for good, just before it goes into the card: under the lock,
-// re-reads the header (another station may have advanced it since the
-// forecast), refuses an SN already traced, and writes the new header to disk.
-// `premierSN` is the SN typed for an empty file, empty otherwise.
-bool ReserveSN(Poste& poste, const QString& chemin, const QString& premierSN, QString& sn) {
-    VerrouSNcarte verrou(chemin);
-    if (!verrou.pris()) {
-        poste.operateur().Boite(verrou.raison(chemin), {}, Icone::Critique);
-        return false;
-    }
-    QStringList lignes;
-    if (!LitFichierSN(poste, chemin, lignes))
-        return false;
-    const bool vide = lignes.isEmpty();
-    if (!premierSN.isEmpty()) {
-        if (!vide) {
-            poste.operateur().Boite(QStringLiteral("un autre poste a commence la serie de ") +
-                                        chemin +
-                                        QStringLiteral(" pendant la saisie du premier SN") + CR +
-                                        QStringLiteral("SN ") + premierSN +
-                                        QStringLiteral(" non attribue, recommencez"),
-                                    {}, Icone::Critique);
-            return false;
-        }
-        sn = premierSN;
-    } else {
-        if (vide) {
-            poste.operateur().Boite(chemin + QStringLiteral(" a ete vide par un autre programme") +
-                                        CR + QStringLiteral("aucun SN attribue, recommencez"),
-                                    {}, Icone::Critique);
-            return false;
-        }
-        QString dernier;
-        if (!DernierSNdeLEnTete(poste, chemin, lignes.first(), dernier))
-            return false;
-        sn = IncrementeSN(dernier);
-    }
-
-    const int doublon = LigneDonnantSN(lignes, sn);
-    if (doublon >= 0) {
-        poste.operateur().Boite(
-            QStringLiteral("le SN ") + sn + QStringLiteral(" est deja attribue dans ") + chemin +
-                QStringLiteral(", ligne ") + QString::number(doublon + 1) + QStringLiteral(":") +
-                CR + lignes[doublon] + CR + QStringLiteral("aucun SN attribue"),
-            {}, Icone::Critique);
-        return false;
-    }
-
-    const QString entete = EnTeteSNcarte(sn, QDateTime::currentDateTime());
-    QString erreur;
-    bool ecrit = false;
-    if (vide) {
-        ecrit = AjouteLigneTrace(chemin, entete, &erreur);
-    } else if (VersWindows1252(lignes.first()).size() == VersWindows1252(entete).size()) {
-        ecrit = EcritEnTeteTrace(chemin, entete, &erreur);
-    } else {
-        // A header of another length (older station, hand edit) would eat
-        // into line 2 if overwritten in place.
-        lignes.first() = entete;
-        ecrit = RemplaceFichierTrace(chemin, lignes, &erreur);
-    }
-    if (!ecrit) {
-        poste.operateur().Boite(QStringLiteral("impossible d'ecrire dans ") + chemin + CR + erreur +
-                                    CR + QStringLiteral("aucun SN attribue"),
-                                {}, Icone::Critique);
-        return false;
-    }
-    return true;
-}
-
-bool AjouteLigneSN(const QString& chemin, const QString& ligne, QString& erreur) {
-    VerrouSNcarte verrou(chemin);
-    if (!verrou.pris()) {
-        erreur = verrou.raison(chemin);
-        return false;
-    }
-    return AjouteLigneTrace(chemin, ligne, &erreur);
-}
-
 } // namespace
-
-QString IncrementeSN(const QString& sn) {
-    QString resultat = sn;
-    for (qsizetype i = resultat.size() - 1; i >= 0; --i) {
-        const QChar c = resultat[i];
-        if (c == QLatin1Char('9')) {
-            resultat[i] = QLatin1Char('A');
-            break;
-        }
-        if (c == QLatin1Char('Z')) {
-            resultat[i] = QLatin1Char('a');
-            break;
-        }
-        if (c == QLatin1Char('z')) {
-            resultat[i] = QLatin1Char('0');
-            continue;
-        }
-        resultat[i] = QChar(c.unicode() + 1);
-        break;
-    }
-    return resultat;
-}
 
 QString NomCarteEcrit(const QString& nomCarteFuture) {
     const QString nom =
@@ -225,14 +37,6 @@ QString CodeTypeCarte(const QString& typeRail) {
     if (typeRail == QLatin1String("R11"))
         return QStringLiteral("C1");
     return QStringLiteral("C0");
-}
-
-QString HorodatageTrace(const QDateTime& quand) {
-    return quand.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-}
-
-QString EnTeteSNcarte(const QString& sn, const QDateTime& quand) {
-    return QStringLiteral("dernier SN: ") + sn + QStringLiteral("  ") + HorodatageTrace(quand);
 }
 
 void AttribueSNcarte(Poste& poste) {
@@ -296,44 +100,11 @@ void AttribueSNcarte(Poste& poste) {
 
     // Forecast of the next SN; it is taken for good only just before the write.
     poste.AfficheInfo(Msg[7]);
-    if (!QFileInfo::exists(chemin)) {
-        op.Boite(QStringLiteral("impossible de lire ") + chemin +
-                     QStringLiteral(" (fichier ou dossier introuvable)") + CR +
-                     QStringLiteral("aucun SN attribue"),
-                 {}, Icone::Critique);
+    SerieSN serie(poste, chemin, TextesSerieSN{Msg[8], Msg[9], Msg[10]});
+    const auto prevision = serie.Prevoit();
+    if (!prevision)
         return;
-    }
-    QString sn, premierSN;
-    bool vide = false;
-    {
-        VerrouSNcarte verrou(chemin);
-        if (!verrou.pris()) {
-            op.Boite(verrou.raison(chemin), {}, Icone::Critique);
-            return;
-        }
-        QStringList lignes;
-        if (!LitFichierSN(poste, chemin, lignes))
-            return;
-        vide = lignes.isEmpty();
-        if (!vide) {
-            QString dernier;
-            if (!DernierSNdeLEnTete(poste, chemin, lignes.first(), dernier))
-                return;
-            sn = IncrementeSN(dernier);
-        }
-    }
-    if (vide) {
-        const QString reponse = op.Saisie(Msg[8], Msg[9], QString());
-        if (reponse.size() != 4)
-            return;
-        for (const QChar c : reponse) {
-            if (!kAlphabetSN.contains(c)) {
-                op.Boite(QString(c) + Msg[10]);
-                return;
-            }
-        }
-        premierSN = sn = reponse;
-    }
+    QString sn = prevision->sn;
 
     poste.AfficheInfo(Msg[11] + QStringLiteral("= ") + sn);
 
@@ -342,7 +113,9 @@ void AttribueSNcarte(Poste& poste) {
         QByteArray reponse = EnvoiEtReponseMorvane2(poste, "V##", 500);
         if (EstErreur(reponse)) {
             op.Boite(Msg[12] + CR + Texte(reponse), {}, Icone::Critique);
-        } else if (const QString ancien = Texte(reponse); ReserveSN(poste, chemin, premierSN, sn)) {
+        } else if (const QString ancien = Texte(reponse);
+                   const auto reserve = serie.Reserve(*prevision)) {
+            sn = *reserve;
             const QString nomEcrit = NomCarteEcrit(poste.reglages.NomCarteFuture);
             // Dated when written, after the card has answered.
             const QString suiteLigne =
@@ -382,10 +155,7 @@ void AttribueSNcarte(Poste& poste) {
 
             if (!echec.isEmpty()) {
                 QString erreur;
-                const QString perdu = QString(echec).replace(CR, QStringLiteral(" "));
-                const bool trace = AjouteLigneSN(
-                    chemin, ligne() + QStringLiteral("  ** SN perdu: ") + perdu + detailEchec,
-                    erreur);
+                const bool trace = serie.NoteSNperdu(ligne(), echec + detailEchec, erreur);
                 op.Boite(echec, {}, Icone::Critique);
                 if (!trace)
                     op.Boite(QStringLiteral("le SN ") + sn +
@@ -395,7 +165,7 @@ void AttribueSNcarte(Poste& poste) {
             } else {
                 poste.AfficheInfo(Msg[16] + QStringLiteral("= ") + sn);
                 QString erreur;
-                if (!AjouteLigneSN(chemin, ligne(), erreur)) {
+                if (!serie.AjouteLigne(ligne(), erreur)) {
                     // No label for an SN the trace does not hold.
                     op.Boite(
                         QStringLiteral("le SN ") + sn +
