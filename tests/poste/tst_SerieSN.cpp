@@ -1,10 +1,14 @@
 // A serial-number series on a real file: increments, the header, the first
-// SN typed, the boxes shown, the file byte for byte and the lock.
+// SN typed, the boxes shown, the file byte for byte, the lock, and two
+// processes taking numbers from one file at once.
 #include "PosteTest.h"
 #include "SerieSN.h"
 #include "TracesTest.h"
 
 #include <QLockFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QtTest>
 
 namespace {
@@ -404,6 +408,58 @@ private slots:
             banc.aucuneBoite();
         }
         QCOMPARE(Lit(banc.fichier), kEnTete00z9);
+    }
+
+    // Two stations taking numbers from one file at the same time, each
+    // overtaken now and then between its forecast and its reservation: every
+    // number once, none skipped, the header on the last one.
+    void deuxProcessus() {
+        QTemporaryDir dossier;
+        QVERIFY(dossier.isValid());
+        const QString chemin = dossier.filePath("SNrail.txt");
+        Ecrit(chemin, "dernier SN: 0000  01/12/2026 10:00:00\r\n");
+        constexpr int kParPoste = 25;
+
+        QProcess postes[2];
+        for (int i = 0; i < 2; ++i) {
+            postes[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            postes[i].start(QString::fromUtf8(RESERVE_SN_PROCESSUS),
+                            {chemin, QString::number(kParPoste), QString::number(i + 1)});
+        }
+        for (QProcess& p : postes) {
+            QVERIFY(p.waitForReadyRead(30000));
+            QCOMPARE(p.readLine(), QByteArray("pret\n"));
+        }
+        Ecrit(chemin + ".go", {});
+        int depasses = 0;
+        for (QProcess& p : postes) {
+            QVERIFY(p.waitForFinished(120000));
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p.exitCode(), 0);
+            depasses += p.readAll().trimmed().toInt();
+        }
+        QVERIFY2(depasses > 0, "the two stations never raced");
+
+        const QByteArray tout = Lit(chemin);
+        QVERIFY(tout.endsWith("\r\n"));
+        QCOMPARE(tout.count("\r\n"), tout.count('\n'));
+        const QStringList lignes = QString::fromLatin1(tout.chopped(2)).split("\r\n");
+        QCOMPARE(lignes.size(), 1 + 2 * kParPoste);
+        static const QRegularExpression trace(
+            QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d - 0 [12] SN=(\\S{4}) R08$"));
+        QSet<QString> donnes, attendus;
+        QString sn = "0000";
+        for (int i = 0; i < 2 * kParPoste; ++i)
+            attendus.insert(sn = IncrementeSN(sn));
+        for (qsizetype i = 1; i < lignes.size(); ++i) {
+            const auto m = trace.match(lignes[i]);
+            QVERIFY2(m.hasMatch(), qPrintable(lignes[i]));
+            donnes.insert(m.captured(1));
+        }
+        QCOMPARE(donnes, attendus);
+        QCOMPARE(donnes.size(), 2 * kParPoste);
+        QVERIFY2(lignes.first().startsWith("dernier SN: " + sn + "  "), qPrintable(lignes.first()));
+        QVERIFY(!QFile::exists(chemin + ".lock"));
     }
 };
 
