@@ -7,10 +7,11 @@ enum class Icone { Aucune, Information, Exclamation, Critique, Question };
 
 class Operateur {
 public:
-    virtual ~Operateur() = default;
+    virtual ~Operateur();
 
     // Message box with an OK button. An empty title shows the program's name.
-    virtual void Boite(const QString& texte, const QString& titre = {}, Icone icone = Icone::Aucune) = 0;
+    virtual void Boite(const QString& texte, const QString& titre = {},
+                       Icone icone = Icone::Aucune) = 0;
 
     // Yes/No box; true for Yes. nonParDefaut makes No the default button.
     virtual bool OuiNon(const QString& texte, const QString& titre = {},

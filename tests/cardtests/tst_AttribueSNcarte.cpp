@@ -137,28 +137,6 @@ int StationEnfant(const QString& dossier, int nombre) {
 class TstAttribueSNcarte : public QObject {
     Q_OBJECT
 private slots:
-    void increment_data() {
-        QTest::addColumn<QString>("avant");
-        QTest::addColumn<QString>("apres");
-        QTest::newRow("9 devient A") << "00z9"
-                                     << "00zA";
-        QTest::newRow("Z devient a") << "000Z"
-                                     << "000a";
-        QTest::newRow("retenue sur z") << "00Zz"
-                                       << "00a0";
-        QTest::newRow("retenues en chaine") << "0zzz"
-                                            << "1000";
-        QTest::newRow("tour complet") << "zzzz"
-                                      << "0000";
-        QTest::newRow("simple") << "0A1B"
-                                << "0A1C";
-    }
-    void increment() {
-        QFETCH(QString, avant);
-        QFETCH(QString, apres);
-        QCOMPARE(IncrementeSN(avant), apres);
-    }
-
     void nomEcrit_data() {
         QTest::addColumn<QString>("future");
         QTest::addColumn<QString>("ecrit");
@@ -175,14 +153,6 @@ private slots:
         QFETCH(QString, future);
         QFETCH(QString, ecrit);
         QCOMPARE(NomCarteEcrit(future), ecrit);
-    }
-
-    // The header is rewritten in place: its length never depends on the date.
-    void enTeteLargeurFixe() {
-        const QString a = EnTeteSNcarte("0001", QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
-        const QString b = EnTeteSNcarte("zzzz", QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
-        QCOMPARE(a, QString("dernier SN: 0001  02/01/2026 03:04:05"));
-        QCOMPARE(a.size(), b.size());
     }
 
     // The next SN from the header, the card named after NomCarteFuture, the

@@ -1,0 +1,260 @@
+#include "SerieSN.h"
+
+#include "FichierTrace.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QThread>
+
+const QString kAlphabetSN =
+    QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+
+namespace {
+
+const QString CR = QStringLiteral("\r");
+
+// Other stations sharing the folder hold the lock for one header rewrite or
+// one append: a few milliseconds. Waiting longer means something is wrong.
+constexpr int kAttenteVerrouMs = 5000;
+// A lock left by a station killed on another machine is taken over after
+// this; on this machine a dead owner is detected at once.
+constexpr int kVerrouPerimeMs = 30000;
+
+// Stations sharing the trace folder take this lock, beside the series file,
+// around every read-and-advance of the header and every append.
+class VerrouSerie {
+public:
+    explicit VerrouSerie(const QString& chemin) : verrou_(chemin + QStringLiteral(".lock")) {
+        verrou_.setStaleLockTime(kVerrouPerimeMs);
+        // A steady short poll rather than QLockFile's doubling waits: a
+        // station would otherwise sleep through the moments the lock is free
+        // and be refused while another one takes number after number.
+        QElapsedTimer attente;
+        attente.start();
+        while (!(pris_ = verrou_.tryLock(0)) && verrou_.error() == QLockFile::LockFailedError &&
+               !attente.hasExpired(kAttenteVerrouMs))
+            QThread::msleep(10);
+    }
+    bool pris() const { return pris_; }
+    QString raison(const QString& chemin) const {
+        if (verrou_.error() == QLockFile::LockFailedError)
+            return chemin + QStringLiteral(" est occupe par un autre poste depuis plus de ") +
+                   QString::number(kAttenteVerrouMs / 1000) + QStringLiteral(" s (verrou ") +
+                   chemin + QStringLiteral(".lock)") + CR +
+                   QStringLiteral("aucun SN attribue, recommencez");
+        return QStringLiteral("impossible de verrouiller ") + chemin + QStringLiteral(" (verrou ") +
+               chemin + QStringLiteral(".lock)") + CR + QStringLiteral("aucun SN attribue");
+    }
+
+private:
+    QLockFile verrou_;
+    bool pris_ = false;
+};
+
+// Index of the first trace line (header excluded) giving `sn`, or -1.
+int LigneDonnantSN(const QStringList& lignes, const QString& sn) {
+    const QString cle = QStringLiteral("SN=") + sn;
+    for (int i = 1; i < lignes.size(); ++i) {
+        const QString& l = lignes[i];
+        for (qsizetype p = l.indexOf(cle); p >= 0; p = l.indexOf(cle, p + 1)) {
+            const qsizetype fin = p + cle.size();
+            const bool debutOk = p == 0 || l[p - 1] == QLatin1Char(' ');
+            const bool finOk = fin == l.size() || l[fin] == QLatin1Char(' ');
+            if (debutOk && finOk)
+                return i;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+bool EstSNvalide(const QString& sn) {
+    if (sn.size() != 4)
+        return false;
+    for (const QChar c : sn)
+        if (!kAlphabetSN.contains(c))
+            return false;
+    return true;
+}
+
+QString IncrementeSN(const QString& sn) {
+    QString resultat = sn;
+    for (qsizetype i = resultat.size() - 1; i >= 0; --i) {
+        const QChar c = resultat[i];
+        if (c == QLatin1Char('9')) {
+            resultat[i] = QLatin1Char('A');
+            break;
+        }
+        if (c == QLatin1Char('Z')) {
+            resultat[i] = QLatin1Char('a');
+            break;
+        }
+        if (c == QLatin1Char('z')) {
+            resultat[i] = QLatin1Char('0');
+            continue;
+        }
+        resultat[i] = QChar(c.unicode() + 1);
+        break;
+    }
+    return resultat;
+}
+
+QString HorodatageTrace(const QDateTime& quand) {
+    return quand.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+}
+
+QString EnTeteSN(const QString& sn, const QDateTime& quand) {
+    return QStringLiteral("dernier SN: ") + sn + QStringLiteral("  ") + HorodatageTrace(quand);
+}
+
+SerieSN::SerieSN(Poste& poste, const QString& chemin, const TextesSerieSN& textes)
+    : poste_(poste), chemin_(chemin), textes_(textes) {}
+
+// The lines of the file; false, after a box, when it cannot be read.
+bool SerieSN::LitLignes(QStringList& lignes) {
+    bool ok = false;
+    lignes = LitLignesTrace(chemin_, &ok);
+    if (!ok || !QFileInfo::exists(chemin_)) {
+        poste_.operateur().Boite(QStringLiteral("impossible de lire ") + chemin_ + CR +
+                                     QStringLiteral("aucun SN attribue"),
+                                 {}, Icone::Critique);
+        return false;
+    }
+    return true;
+}
+
+// Last SN of the header, characters 13 to 16; false, after a box, when they
+// are not a serial number (an increment would give garbage).
+bool SerieSN::DernierSN(const QString& entete, QString& sn) {
+    sn = entete.mid(12, 4);
+    if (EstSNvalide(sn))
+        return true;
+    poste_.operateur().Boite(QStringLiteral("la premiere ligne de ") + chemin_ +
+                                 QStringLiteral(" ne contient pas de SN valide:") + CR + entete +
+                                 CR + QStringLiteral("aucun SN attribue"),
+                             {}, Icone::Critique);
+    return false;
+}
+
+std::optional<SerieSN::Prevision> SerieSN::Prevoit() {
+    Operateur& op = poste_.operateur();
+    if (!QFileInfo::exists(chemin_)) {
+        op.Boite(QStringLiteral("impossible de lire ") + chemin_ +
+                     QStringLiteral(" (fichier ou dossier introuvable)") + CR +
+                     QStringLiteral("aucun SN attribue"),
+                 {}, Icone::Critique);
+        return std::nullopt;
+    }
+    {
+        VerrouSerie verrou(chemin_);
+        if (!verrou.pris()) {
+            op.Boite(verrou.raison(chemin_), {}, Icone::Critique);
+            return std::nullopt;
+        }
+        QStringList lignes;
+        if (!LitLignes(lignes))
+            return std::nullopt;
+        if (!lignes.isEmpty()) {
+            QString dernier;
+            if (!DernierSN(lignes.first(), dernier))
+                return std::nullopt;
+            return Prevision{IncrementeSN(dernier), false};
+        }
+    }
+    // The operator types without the lock held; Reserve checks again that
+    // the file is still empty.
+    const QString reponse = op.Saisie(textes_.invitePremierSN, textes_.titrePremierSN, QString());
+    if (reponse.size() != 4)
+        return std::nullopt;
+    for (const QChar c : reponse) {
+        if (!kAlphabetSN.contains(c)) {
+            op.Boite(QString(c) + textes_.impossibleDansSN);
+            return std::nullopt;
+        }
+    }
+    return Prevision{reponse, true};
+}
+
+std::optional<QString> SerieSN::Reserve(const Prevision& prevision) {
+    Operateur& op = poste_.operateur();
+    VerrouSerie verrou(chemin_);
+    if (!verrou.pris()) {
+        op.Boite(verrou.raison(chemin_), {}, Icone::Critique);
+        return std::nullopt;
+    }
+    QStringList lignes;
+    if (!LitLignes(lignes))
+        return std::nullopt;
+    const bool vide = lignes.isEmpty();
+    QString sn;
+    if (prevision.premier) {
+        if (!vide) {
+            op.Boite(QStringLiteral("un autre poste a commence la serie de ") + chemin_ +
+                         QStringLiteral(" pendant la saisie du premier SN") + CR +
+                         QStringLiteral("SN ") + prevision.sn +
+                         QStringLiteral(" non attribue, recommencez"),
+                     {}, Icone::Critique);
+            return std::nullopt;
+        }
+        sn = prevision.sn;
+    } else {
+        if (vide) {
+            op.Boite(chemin_ + QStringLiteral(" a ete vide par un autre programme") + CR +
+                         QStringLiteral("aucun SN attribue, recommencez"),
+                     {}, Icone::Critique);
+            return std::nullopt;
+        }
+        QString dernier;
+        if (!DernierSN(lignes.first(), dernier))
+            return std::nullopt;
+        sn = IncrementeSN(dernier);
+    }
+
+    const int doublon = LigneDonnantSN(lignes, sn);
+    if (doublon >= 0) {
+        op.Boite(QStringLiteral("le SN ") + sn + QStringLiteral(" est deja attribue dans ") +
+                     chemin_ + QStringLiteral(", ligne ") + QString::number(doublon + 1) +
+                     QStringLiteral(":") + CR + lignes[doublon] + CR +
+                     QStringLiteral("aucun SN attribue"),
+                 {}, Icone::Critique);
+        return std::nullopt;
+    }
+
+    const QString entete = EnTeteSN(sn, QDateTime::currentDateTime());
+    QString erreur;
+    bool ecrit = false;
+    if (vide) {
+        ecrit = AjouteLigneTrace(chemin_, entete, &erreur);
+    } else if (VersWindows1252(lignes.first()).size() == VersWindows1252(entete).size()) {
+        ecrit = EcritEnTeteTrace(chemin_, entete, &erreur);
+    } else {
+        // A header of another length (older station, hand edit) would eat
+        // into line 2 if overwritten in place.
+        lignes.first() = entete;
+        ecrit = RemplaceFichierTrace(chemin_, lignes, &erreur);
+    }
+    if (!ecrit) {
+        op.Boite(QStringLiteral("impossible d'ecrire dans ") + chemin_ + CR + erreur + CR +
+                     QStringLiteral("aucun SN attribue"),
+                 {}, Icone::Critique);
+        return std::nullopt;
+    }
+    return sn;
+}
+
+bool SerieSN::AjouteLigne(const QString& ligne, QString& erreur) {
+    VerrouSerie verrou(chemin_);
+    if (!verrou.pris()) {
+        erreur = verrou.raison(chemin_);
+        return false;
+    }
+    return AjouteLigneTrace(chemin_, ligne, &erreur);
+}
+
+bool SerieSN::NoteSNperdu(const QString& ligne, const QString& raison, QString& erreur) {
+    return AjouteLigne(ligne + QStringLiteral("  ** SN perdu: ") +
+                           QString(raison).replace(CR, QStringLiteral(" ")),
+                       erreur);
+}
