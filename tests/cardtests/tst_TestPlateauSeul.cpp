@@ -46,21 +46,6 @@ const QList<QByteArray> kSequenceLeds = {"D**T",    "D##C01P", "D##C018", "D##C0
 class TstTestPlateauSeul : public QObject {
     Q_OBJECT
 private slots:
-    void lettres_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("lettre");
-        const char* table[][2] = {{"R08S", "A"}, {"R13", "B"},      {"R15", "C"},    {"R08", "D"},
-                                  {"R30", "E"},  {"R11", "F"},      {"R18", "G"},    {"R21", "H"},
-                                  {"r08", "0"},  {"Rinconnu", "0"}, {"Rabsent", "0"}};
-        for (const auto& l : table)
-            QTest::newRow(l[0]) << l[0] << l[1];
-    }
-    void lettres() {
-        QFETCH(QString, type);
-        QFETCH(QString, lettre);
-        QCOMPARE(LettreTypePlateau(type), lettre);
-    }
-
     // Everything passes; the type typed in lower case is taken in upper case.
     void tousOk() {
         BancCarte<> banc;
