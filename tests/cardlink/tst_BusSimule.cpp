@@ -231,23 +231,6 @@ private slots:
         QCOMPARE(echange("E##10FFF10", 100), QByteArray("Err: Time Out"));
     }
 
-    void scenariosIncorrects_data() {
-        QTest::addColumn<QByteArray>("json");
-        QTest::newRow("illisible") << QByteArray("{");
-        QTest::newRow("motif court") << QByteArray(R"({"cartes":[{"presenceEA":"0101"}]})");
-        QTest::newRow("carte non objet") << QByteArray(R"({"cartes":[3]})");
-        QTest::newRow("meuble long") << QByteArray(R"({"cartes":[{"meuble":"AB","numero":1}]})");
-        QTest::newRow("trop de cartes")
-            << QByteArray(R"({"cartes":[{"meuble":"A","premier":1,"nombre":300}]})");
-    }
-    void scenariosIncorrects() {
-        QFETCH(QByteArray, json);
-        ScenarioCartes sc;
-        QString erreur;
-        QVERIFY(!LitScenarioCartes(json, sc, &erreur));
-        QVERIFY(!erreur.isEmpty());
-    }
-
     // Paced at 9600 baud, the identity reply (24 bytes) takes about 25 ms.
     void cadence9600() {
         bus->ajouteCarte(CarteSimulee{});

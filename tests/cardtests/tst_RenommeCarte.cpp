@@ -24,22 +24,6 @@ private slots:
     void init() { QVERIFY(demarre()); }
     void cleanup() { arrete(); }
 
-    void adresses_data() {
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<QByteArray>("adresse");
-        QTest::newRow("A1") << "A1" << QByteArray("A1");
-        QTest::newRow("casse gardee") << "b7" << QByteArray("b7");
-        QTest::newRow("lettre en second") << "BX" << QByteArray("B0");
-        QTest::newRow("tiret") << "A-5" << QByteArray("A0");
-        QTest::newRow("deux premiers seulement") << "Z94" << QByteArray("Z9");
-        QTest::newRow("diese en nouveau nom") << "##" << QByteArray("#0");
-    }
-    void adresses() {
-        QFETCH(QString, nom);
-        QFETCH(QByteArray, adresse);
-        QCOMPARE(AdresseNomCarte(nom), adresse);
-    }
-
     void renommage_data() {
         QTest::addColumn<QByteArray>("nomCarte");
         QTest::addColumn<QString>("ancien");

@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QTimer>
 #include <QtTest>
 #include <functional>
 
@@ -21,54 +20,7 @@ const QByteArray kDebutRecord = "JJ/MM/AAAA hh:mm:ss - 0 1 SN=0A1B - (A-1) - FW:
 const QString kInvite = QString::fromUtf8("Type de plateau seul à tester ?\r\rR08,R08S,R11,R13,R15,"
                                           "R18,R21,R30");
 
-struct Banc {
-    BusSimule bus;
-    PosteTest poste;
-    QTimer veille; // acts while the workflow pauses, as an operator would
-    QString record() const { return poste.fichier(QStringLiteral("TestPlateauSeul.txt")); }
-    QString etiquette() const { return poste.fichier(QStringLiteral("etiquette.prn")); }
-
-    bool demarre(const CarteSimulee& carte) {
-        QString erreur;
-        if (!bus.start({}, &erreur)) {
-            qWarning() << erreur;
-            return false;
-        }
-        bus.ajouteCarte(carte);
-        poste.reglages.PortCarte = PortCarteDuBus(bus);
-        poste.reglages.portImp = etiquette();
-        return true;
-    }
-    // Presses BtCancel as soon as `commande` has been on the wire: at the
-    // first event pass after it, however short the pauses.
-    void annuleApres(const QByteArray& commande) {
-        veille.setInterval(0);
-        QObject::connect(&veille, &QTimer::timeout, [this, commande] {
-            if (bus.commandes().contains(commande)) {
-                poste.ArretDemande = true;
-                veille.stop();
-            }
-        });
-        veille.start();
-    }
-    QList<QByteArray> commandesCommencant(const char* debut) const {
-        QList<QByteArray> r;
-        for (const QByteArray& c : bus.commandes())
-            if (c.startsWith(debut))
-                r << c;
-        return r;
-    }
-    QStringList textesMessages() const {
-        QStringList r;
-        for (const auto& m : poste.historiqueMessages)
-            r << m.texte + QStringLiteral(" [") + m.image + QStringLiteral("]");
-        return r;
-    }
-    QString derniereBoite() const {
-        const QStringList b = poste.op.boites();
-        return b.isEmpty() ? QString() : b.last();
-    }
-};
+const QString kRecord = QStringLiteral("TestPlateauSeul.txt");
 
 // The real EA firing: every present EA, two passes.
 QList<QByteArray> Tirs(const QList<int>& eas) {
@@ -94,54 +46,40 @@ const QList<QByteArray> kSequenceLeds = {"D**T",    "D##C01P", "D##C018", "D##C0
 class TstTestPlateauSeul : public QObject {
     Q_OBJECT
 private slots:
-    void lettres_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("lettre");
-        const char* table[][2] = {{"R08S", "A"}, {"R13", "B"},      {"R15", "C"},    {"R08", "D"},
-                                  {"R30", "E"},  {"R11", "F"},      {"R18", "G"},    {"R21", "H"},
-                                  {"r08", "0"},  {"Rinconnu", "0"}, {"Rabsent", "0"}};
-        for (const auto& l : table)
-            QTest::newRow(l[0]) << l[0] << l[1];
-    }
-    void lettres() {
-        QFETCH(QString, type);
-        QFETCH(QString, lettre);
-        QCOMPARE(LettreTypePlateau(type), lettre);
-    }
-
     // Everything passes; the type typed in lower case is taken in upper case.
     void tousOk() {
-        Banc banc;
+        BancCarte<> banc;
         CarteSimulee carte;
         carte.coupureApresDecharges = 2;
         QVERIFY(banc.demarre(carte));
-        banc.poste.op.repond("r08");
-        banc.poste.op.repondOui();
+        banc.imprimeDansUnFichier();
+        banc.poste->op.repond("r08");
+        banc.poste->op.repondOui();
         bool cancelPendantLaBoite = false;
         QString legendePendantLaBoite;
-        banc.poste.op.pendantBoite = [&](const OperateurScripte::Echange&) {
-            cancelPendantLaBoite = banc.poste.BtCancelVisible();
-            legendePendantLaBoite = banc.poste.BtCancelLegende();
+        banc.poste->op.pendantBoite = [&](const OperateurScripte::Echange&) {
+            cancelPendantLaBoite = banc.poste->BtCancelVisible();
+            legendePendantLaBoite = banc.poste->BtCancelLegende();
         };
 
-        BtTestPlateauSeul_Click(banc.poste);
+        BtTestPlateauSeul_Click(*banc.poste);
 
-        QVERIFY2(banc.poste.op.inattendus.isEmpty(),
-                 qPrintable(banc.poste.op.inattendus.join('\n')));
-        const auto& e = banc.poste.op.echanges;
+        QVERIFY2(banc.poste->op.inattendus.isEmpty(),
+                 qPrintable(banc.poste->op.inattendus.join('\n')));
+        const auto& e = banc.poste->op.echanges;
         QCOMPARE(e.size(), 3);
         QCOMPARE(e[0].texte, kInvite);
         QCOMPARE(e[0].titre, QString("TEST PLATEAU SEUL COMPLET"));
         QCOMPARE(e[0].defaut, QString());
-        QCOMPARE(DernierTypePlateau(banc.poste), QString("R08"));
+        QCOMPARE(DernierTypePlateau(*banc.poste), QString("R08"));
 
         const QList<QByteArray> decharges(4, "E##10FFF10"); // the last one twice, unanswered
         QCOMPARE(banc.commandesCommencant("E##"), Tirs(De1a(16)) + decharges);
-        QCOMPARE(banc.bus.carte(0).decharges, 2);
+        QCOMPARE(banc.bus->carte(0).decharges, 2);
         QCOMPARE(banc.commandesCommencant("D"), kSequenceLeds);
-        QVERIFY(banc.bus.commandes().contains("I##E8997"));
+        QVERIFY(banc.bus->commandes().contains("I##E8997"));
 
-        QCOMPARE(SansHorodatage(Lit(banc.record())),
+        QCOMPARE(SansHorodatage(Lit(banc.fichier(kRecord))),
                  kDebutRecord + "   IR ok (pIR=31%)   EA ok (16 EAs detectes)(R08)   LedAR ok (32 "
                                 "detectees)\r\n");
 
@@ -184,32 +122,33 @@ private slots:
             QVERIFY2(m.contains(attendu), qPrintable(attendu));
         QVERIFY(!m.join('\n').contains("INTERDIT"));
         QCOMPARE(m.last(), QString(" []"));
-        QVERIFY(banc.poste.historiqueInfo.contains(
+        QVERIFY(banc.poste->historiqueInfo.contains(
             QString::fromUtf8("Active l' Electo-aimant 1 pour décharger l'alim3")));
-        QVERIFY(!banc.poste.historiqueInfo.contains("ABANDON du TEST sur demande utilisateur"));
-        QCOMPARE(banc.poste.info(), QString());
-        QVERIFY(!banc.poste.BtCancelVisible());
-        QCOMPARE(banc.poste.BtCancelLegende(), QString("Arret"));
-        QVERIFY(!PortCarteEstOuvert(banc.poste));
+        QVERIFY(!banc.poste->historiqueInfo.contains("ABANDON du TEST sur demande utilisateur"));
+        QCOMPARE(banc.poste->info(), QString());
+        QVERIFY(!banc.poste->BtCancelVisible());
+        QCOMPARE(banc.poste->BtCancelLegende(), QString("Arret"));
+        QVERIFY(!PortCarteEstOuvert(*banc.poste));
     }
 
     // Defects are announced, recorded one per line, and do not stop the run.
     void defauts() {
-        Banc banc;
+        BancCarte<> banc;
         CarteSimulee carte;
         carte.puissanceIRTrouvee = 255;
         carte.ledsAR = "11111111111111111111111111111110";
         carte.alimentation = 46.5;
         carte.coupureApresDecharges = 1;
         QVERIFY(banc.demarre(carte));
-        banc.poste.op.repond("R08");
-        banc.poste.op.repondNon();
+        banc.imprimeDansUnFichier();
+        banc.poste->op.repond("R08");
+        banc.poste->op.repondNon();
 
-        BtTestPlateauSeul_Click(banc.poste);
+        BtTestPlateauSeul_Click(*banc.poste);
 
-        QVERIFY2(banc.poste.op.inattendus.isEmpty(),
-                 qPrintable(banc.poste.op.inattendus.join('\n')));
-        QCOMPARE(SansHorodatage(Lit(banc.record())),
+        QVERIFY2(banc.poste->op.inattendus.isEmpty(),
+                 qPrintable(banc.poste->op.inattendus.join('\n')));
+        QCOMPARE(SansHorodatage(Lit(banc.fichier(kRecord))),
                  kDebutRecord + "   EA ok (16 EAs detectes)(R08)\r\n"
                                 "                IR HS (C2) cause:aucune reception\r\n"
                                 "                LedAR HS (L3) cause: 31 leds  "
@@ -221,8 +160,8 @@ private slots:
                               "DEFAUT sur detection des leds AR [INTERDIT]",
                               "DEFAUT sur detection des leds AR [INTERDIT]"}));
         // The question is asked on EA ok alone, whatever the rest.
-        QCOMPARE(banc.poste.op.echanges.size(), 2);
-        QVERIFY(banc.poste.op.echanges[1].texte.contains("\rTestAlim HS = "));
+        QCOMPARE(banc.poste->op.echanges.size(), 2);
+        QVERIFY(banc.poste->op.echanges[1].texte.contains("\rTestAlim HS = "));
         QVERIFY(!QFile::exists(banc.etiquette()));
         QCOMPARE(banc.commandesCommencant("E##").size(), 32 + 3);
     }
@@ -248,157 +187,165 @@ private slots:
         QFETCH(QString, trouve);
         QFETCH(QByteArray, ligneEA);
         QFETCH(bool, abandon);
-        Banc banc;
+        BancCarte<> banc;
         CarteSimulee carte;
         carte.presenceEA = rail;
         carte.coupureApresDecharges = 1;
         QVERIFY(banc.demarre(carte));
-        banc.poste.op.repond("R08");
+        banc.imprimeDansUnFichier();
+        banc.poste->op.repond("R08");
 
-        BtTestPlateauSeul_Click(banc.poste);
+        BtTestPlateauSeul_Click(*banc.poste);
 
-        QCOMPARE(banc.poste.op.boites(),
+        QCOMPARE(banc.poste->op.boites(),
                  QStringList{QString::fromUtf8("Le type de rail trouvé est different du type de "
                                                "rail demandé\r     rail trouvé: ") +
                              trouve + QString::fromUtf8("\r     rail demandé: R08")});
-        QCOMPARE(banc.poste.op.dernier().icone, Icone::Critique);
+        QCOMPARE(banc.poste->op.dernier().icone, Icone::Critique);
         QVERIFY(banc.commandesCommencant("D").isEmpty());
         for (const QByteArray& c : banc.commandesCommencant("E##"))
             QCOMPARE(c, QByteArray("E##10FFF10"));
-        QCOMPARE(SansHorodatage(Lit(banc.record())), kDebutRecord +
-                                                         "   IR ok (pIR=31%)   LedAR ok (32 "
-                                                         "detectees)\r\n                " +
-                                                         ligneEA + "  demande: (R08)\r\n");
+        QCOMPARE(SansHorodatage(Lit(banc.fichier(kRecord))),
+                 kDebutRecord +
+                     "   IR ok (pIR=31%)   LedAR ok (32 "
+                     "detectees)\r\n                " +
+                     ligneEA + "  demande: (R08)\r\n");
         QVERIFY(!QFile::exists(banc.etiquette()));
-        QCOMPARE(banc.poste.historiqueInfo.contains("ABANDON du TEST sur demande utilisateur"),
+        QCOMPARE(banc.poste->historiqueInfo.contains("ABANDON du TEST sur demande utilisateur"),
                  abandon);
-        QCOMPARE(banc.poste.historiqueInfo.contains(QString::fromUtf8("Pas d'electro Aimant n°1")),
+        QCOMPARE(banc.poste->historiqueInfo.contains(QString::fromUtf8("Pas d'electro Aimant n°1")),
                  abandon);
 
         // The next run offers the type typed this time.
-        banc.poste.op.repond(QString());
-        BtTestPlateauSeul_Click(banc.poste);
-        QCOMPARE(banc.poste.op.dernier().defaut, QString("R08"));
+        banc.poste->op.repond(QString());
+        BtTestPlateauSeul_Click(*banc.poste);
+        QCOMPARE(banc.poste->op.dernier().defaut, QString("R08"));
     }
 
     // A record that cannot be written is reported; the run goes on.
     void recordImpossible() {
-        Banc banc;
+        BancCarte<> banc;
         CarteSimulee carte;
         carte.presenceEA = kR08sans3;
         carte.coupureApresDecharges = 1;
         QVERIFY(banc.demarre(carte));
-        banc.poste.reglages.CheminProg = banc.poste.fichier("absent");
-        banc.poste.op.repond("R08");
+        banc.imprimeDansUnFichier();
+        banc.poste->reglages.CheminProg = banc.poste->fichier("absent");
+        banc.poste->op.repond("R08");
 
-        BtTestPlateauSeul_Click(banc.poste);
+        BtTestPlateauSeul_Click(*banc.poste);
 
-        const QStringList boites = banc.poste.op.boites();
+        const QStringList boites = banc.poste->op.boites();
         QCOMPARE(boites.size(), 2);
-        QVERIFY2(boites[1].startsWith("impossible d'ecrire dans " + banc.poste.fichier("absent") +
+        QVERIFY2(boites[1].startsWith("impossible d'ecrire dans " + banc.poste->fichier("absent") +
                                       "/TestPlateauSeul.txt\r"),
                  qPrintable(boites[1]));
-        QCOMPARE(banc.bus.carte(0).decharges, 1);
+        QCOMPARE(banc.bus->carte(0).decharges, 1);
     }
 
     // EA 1 missing (R08S rail): the even EAs are fired, and the discharge
     // loop ends at once through the abandon exit.
     void sansEA1() {
-        Banc banc;
+        BancCarte<> banc;
         CarteSimulee carte;
         carte.presenceEA = kR08S;
         QVERIFY(banc.demarre(carte));
-        banc.poste.op.repond("R08S");
-        banc.poste.op.repondNon();
+        banc.imprimeDansUnFichier();
+        banc.poste->op.repond("R08S");
+        banc.poste->op.repondNon();
 
-        BtTestPlateauSeul_Click(banc.poste);
+        BtTestPlateauSeul_Click(*banc.poste);
 
-        QVERIFY(banc.bus.commandes().contains("I##E6F75"));
+        QVERIFY(banc.bus->commandes().contains("I##E6F75"));
         QCOMPARE(banc.commandesCommencant("E##"), Tirs(De1a(16, 2, 2)));
         QCOMPARE(banc.commandesCommencant("D"), kSequenceLeds);
-        QCOMPARE(SansHorodatage(Lit(banc.record())),
+        QCOMPARE(SansHorodatage(Lit(banc.fichier(kRecord))),
                  kDebutRecord + "   IR ok (pIR=31%)   EA ok (8 EAs detectes)(R08S)   LedAR ok (32 "
                                 "detectees)\r\n");
-        QCOMPARE(banc.poste.op.echanges.size(), 2); // the label question was asked
-        const QStringList& info = banc.poste.historiqueInfo;
+        QCOMPARE(banc.poste->op.echanges.size(), 2); // the label question was asked
+        const QStringList& info = banc.poste->historiqueInfo;
         QCOMPARE(info.mid(info.size() - 2),
                  QStringList({QString::fromUtf8("Pas d'electro Aimant n°1"),
                               "ABANDON du TEST sur demande utilisateur"}));
-        QVERIFY(!banc.poste.BtCancelVisible());
-        QCOMPARE(banc.poste.BtCancelLegende(), QString("Arret"));
-        QVERIFY(!PortCarteEstOuvert(banc.poste));
+        QVERIFY(!banc.poste->BtCancelVisible());
+        QCOMPARE(banc.poste->BtCancelLegende(), QString("Arret"));
+        QVERIFY(!PortCarteEstOuvert(*banc.poste));
     }
 
     // A cancel between the LED groups skips the groups left, and only them:
     // the record is written and the supply discharged.
     void annulationPendantLesLeds() {
-        Banc banc;
+        BancCarte<> banc;
         CarteSimulee carte;
         carte.coupureApresDecharges = 1;
         QVERIFY(banc.demarre(carte));
-        banc.poste.op.repond("R08");
-        banc.poste.op.repondNon();
+        banc.imprimeDansUnFichier();
+        banc.poste->op.repond("R08");
+        banc.poste->op.repondNon();
         banc.annuleApres("D##C098");
 
-        BtTestPlateauSeul_Click(banc.poste);
+        BtTestPlateauSeul_Click(*banc.poste);
 
         QCOMPARE(banc.commandesCommencant("D"),
                  QList<QByteArray>({"D**T", "D##C01P", "D##C018", "D##C098"}));
-        QCOMPARE(SansHorodatage(Lit(banc.record())),
+        QCOMPARE(SansHorodatage(Lit(banc.fichier(kRecord))),
                  kDebutRecord + "   IR ok (pIR=31%)   EA ok (16 EAs detectes)(R08)   LedAR ok (32 "
                                 "detectees)\r\n");
-        QCOMPARE(banc.poste.op.echanges.size(), 2);
-        QCOMPARE(banc.bus.carte(0).decharges, 1);
-        QVERIFY(!banc.poste.historiqueInfo.contains("ABANDON du TEST sur demande utilisateur"));
-        QCOMPARE(banc.poste.info(), QString());
+        QCOMPARE(banc.poste->op.echanges.size(), 2);
+        QCOMPARE(banc.bus->carte(0).decharges, 1);
+        QVERIFY(!banc.poste->historiqueInfo.contains("ABANDON du TEST sur demande utilisateur"));
+        QCOMPARE(banc.poste->info(), QString());
     }
 
     // A cancel anywhere else ends the run without a record.
     void annulationPendantLesTirs() {
-        Banc banc;
+        BancCarte<> banc;
         QVERIFY(banc.demarre(CarteSimulee{}));
-        banc.poste.op.repond("R08");
+        banc.imprimeDansUnFichier();
+        banc.poste->op.repond("R08");
         banc.annuleApres("E##50ACD10");
 
-        BtTestPlateauSeul_Click(banc.poste);
+        BtTestPlateauSeul_Click(*banc.poste);
 
         QCOMPARE(banc.commandesCommencant("E##").last(), QByteArray("E##50ACD10"));
         QVERIFY(banc.commandesCommencant("D").isEmpty());
-        QVERIFY(!QFile::exists(banc.record()));
-        QCOMPARE(banc.poste.op.echanges.size(), 1);
-        QCOMPARE(banc.poste.info(), QString("ABANDON du TEST sur demande utilisateur"));
-        QVERIFY(!banc.poste.BtCancelVisible());
-        QCOMPARE(banc.poste.BtCancelLegende(), QString("Arret"));
+        QVERIFY(!QFile::exists(banc.fichier(kRecord)));
+        QCOMPARE(banc.poste->op.echanges.size(), 1);
+        QCOMPARE(banc.poste->info(), QString("ABANDON du TEST sur demande utilisateur"));
+        QVERIFY(!banc.poste->BtCancelVisible());
+        QCOMPARE(banc.poste->BtCancelLegende(), QString("Arret"));
         QCOMPARE(banc.textesMessages().last(), QString(" []"));
-        QVERIFY(!PortCarteEstOuvert(banc.poste));
+        QVERIFY(!PortCarteEstOuvert(*banc.poste));
     }
 
     void carteAbsente() {
-        Banc banc;
+        BancCarte<> banc;
         CarteSimulee carte;
         carte.muette = true;
         QVERIFY(banc.demarre(carte));
-        banc.poste.op.repond("R08");
+        banc.imprimeDansUnFichier();
+        banc.poste->op.repond("R08");
 
-        BtTestPlateauSeul_Click(banc.poste);
+        BtTestPlateauSeul_Click(*banc.poste);
 
-        QCOMPARE(banc.poste.op.boites(), QStringList{"Votre carte N'EST PAS CONNECTE"});
-        QCOMPARE(banc.poste.op.dernier().icone, Icone::Critique);
-        QCOMPARE(banc.poste.info(), QString("abandon (Time Out Carte)"));
-        QVERIFY(!banc.poste.BtCancelVisible());
-        QVERIFY(!QFile::exists(banc.record()));
+        QCOMPARE(banc.poste->op.boites(), QStringList{"Votre carte N'EST PAS CONNECTE"});
+        QCOMPARE(banc.poste->op.dernier().icone, Icone::Critique);
+        QCOMPARE(banc.poste->info(), QString("abandon (Time Out Carte)"));
+        QVERIFY(!banc.poste->BtCancelVisible());
+        QVERIFY(!QFile::exists(banc.fichier(kRecord)));
         QCOMPARE(banc.textesMessages().last(), QString(" []"));
     }
 
     // An empty answer ends the handler before the card is touched.
     void reponseVide() {
-        Banc banc;
+        BancCarte<> banc;
         QVERIFY(banc.demarre(CarteSimulee{}));
-        banc.poste.op.repond("  ");
-        BtTestPlateauSeul_Click(banc.poste);
-        QVERIFY(banc.bus.deroulement().isEmpty());
-        QVERIFY(!banc.poste.BtCancelVisible());
-        QCOMPARE(DernierTypePlateau(banc.poste), QString());
+        banc.imprimeDansUnFichier();
+        banc.poste->op.repond("  ");
+        BtTestPlateauSeul_Click(*banc.poste);
+        QVERIFY(banc.bus->deroulement().isEmpty());
+        QVERIFY(!banc.poste->BtCancelVisible());
+        QCOMPARE(DernierTypePlateau(*banc.poste), QString());
     }
 };
 

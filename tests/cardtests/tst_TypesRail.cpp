@@ -1,4 +1,8 @@
 // labels: unit
+// The rail-type table against the documented one (types_rail.tsv), and the
+// helpers that read the card's replies.
+#include "TableTsv.h"
+#include "TestPlateauSeul.h"
 #include "TestsElementaires.h"
 #include "TypesRail.h"
 
@@ -10,6 +14,23 @@ const QString kR08 = QStringLiteral("00000000000000001111111111111111");
 const QString kR08S = QStringLiteral("00000000000000001010101010101010");
 const QString kR11 = QStringLiteral("00000000001111111111111111111111");
 const QString kZeros(32, QLatin1Char('0'));
+
+struct TypeDocumente {
+    QString code;
+    QString motif;
+    int nombreEA;
+    int bas;
+    int haut;
+    QString lettre;
+};
+
+QList<TypeDocumente> TypesDocumentes() {
+    QList<TypeDocumente> types;
+    for (const QStringList& l : LitTableTsv(QStringLiteral(CALVANET_TYPES_RAIL)))
+        types.append({l.value(0), l.value(1), l.value(2).toInt(), l.value(3).toInt(),
+                      l.value(4).toInt(), l.value(5)});
+    return types;
+}
 
 // EA n is character 33 - n.
 QString SansEA(QString motif, std::initializer_list<int> eas) {
@@ -24,6 +45,8 @@ class TstTypesRail : public QObject {
     Q_OBJECT
 private slots:
     void tableDesTypes() {
+        const QList<TypeDocumente> documentes = TypesDocumentes();
+        QVERIFY2(documentes.size() == 8, "types_rail.tsv missing or truncated");
         QStringList codes;
         for (const TypeRail& t : TypesRail()) {
             codes << t.code;
@@ -33,11 +56,42 @@ private slots:
             QCOMPARE(TrouveTypeRail(t.code), &t);
         }
         QCOMPARE(codes.join(QLatin1Char(',')), QString("R08,R08S,R11,R13,R15,R18,R21,R30"));
+        QStringList codesDocumentes;
+        for (const TypeDocumente& t : documentes)
+            codesDocumentes << t.code;
+        QCOMPARE(codes, codesDocumentes);
         const TypeRail* r18 = TrouveTypeRail("R18");
         QVERIFY(r18);
         QCOMPARE(r18->motif, QString("00000000001100001111111111111111"));
         QCOMPARE(TrouveTypeRail("r08"), nullptr);
         QCOMPARE(TrouveTypeRail("R08 "), nullptr);
+    }
+
+    // Each type as documented: its pattern identifies it and shows no faulty EA.
+    void typeDocumente_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("motif");
+        QTest::addColumn<int>("nombre");
+        QTest::addColumn<int>("bas");
+        QTest::addColumn<int>("haut");
+        for (const TypeDocumente& t : TypesDocumentes())
+            QTest::newRow(qPrintable(t.code)) << t.code << t.motif << t.nombreEA << t.bas << t.haut;
+    }
+    void typeDocumente() {
+        QFETCH(QString, code);
+        QFETCH(QString, motif);
+        QFETCH(int, nombre);
+        QFETCH(int, bas);
+        QFETCH(int, haut);
+        const TypeRail* t = TrouveTypeRail(code);
+        QVERIFY(t);
+        QCOMPARE(t->motif, motif);
+        QCOMPARE(t->nombreEA, nombre);
+        QCOMPARE(t->seuilBas, bas);
+        QCOMPARE(t->seuilHaut, haut);
+        QCOMPARE(int(motif.count(QLatin1Char('1'))), nombre);
+        QCOMPARE(IdentifieTypeRail(motif, nombre), code);
+        QCOMPARE(ListeEAnonConformes(motif, code), QString());
     }
 
     void identification_data() {
@@ -65,14 +119,8 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<int>("bas");
         QTest::addColumn<int>("haut");
-        QTest::newRow("R08") << "R08" << 137 << 151;
-        QTest::newRow("R13") << "R13" << 137 << 151;
-        QTest::newRow("R15") << "R15" << 137 << 151;
-        QTest::newRow("R11") << "R11" << 117 << 133;
-        QTest::newRow("R18") << "R18" << 117 << 133;
-        QTest::newRow("R21") << "R21" << 117 << 133;
-        QTest::newRow("R30") << "R30" << 111 << 117;
-        QTest::newRow("R08S") << "R08S" << 111 << 117;
+        for (const TypeDocumente& t : TypesDocumentes())
+            QTest::newRow(qPrintable(t.code)) << t.code << t.bas << t.haut;
         QTest::newRow("minuscules") << "r11" << 137 << 151;
         QTest::newRow("inconnu") << "R99" << 137 << 151;
         QTest::newRow("vide") << "" << 137 << 151;
@@ -86,6 +134,22 @@ private slots:
         ParametresDetection(type, b, h);
         QCOMPARE(b, bas);
         QCOMPARE(h, haut);
+    }
+
+    // The letter of the tray type on the tray label.
+    void lettres_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("lettre");
+        for (const TypeDocumente& t : TypesDocumentes())
+            QTest::newRow(qPrintable(t.code)) << t.code << t.lettre;
+        const char* table[][2] = {{"r08", "0"}, {"Rinconnu", "0"}, {"Rabsent", "0"}};
+        for (const auto& l : table)
+            QTest::newRow(l[0]) << l[0] << l[1];
+    }
+    void lettres() {
+        QFETCH(QString, type);
+        QFETCH(QString, lettre);
+        QCOMPARE(LettreTypePlateau(type), lettre);
     }
 
     void eaNonConformes_data() {

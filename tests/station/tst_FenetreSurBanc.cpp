@@ -1,49 +1,15 @@
 // The real main window, offscreen, driven by clicks against the simulated card
 // bus: what an operator sees at the bench.
-#include "BusSimule.h"
-#include "F1posteProgrammation.h"
+#include "BancFenetre.h"
 #include "LiaisonCarte.h"
-#include "ModuleTraductions.h"
-#include "OperateurScripte.h"
 
-#include <QPushButton>
-#include <QTemporaryDir>
+#include <QFile>
+#include <QLabel>
 #include <QtTest>
-#include <memory>
-
-namespace {
-
-struct Banc {
-    OperateurScripte op;
-    QTemporaryDir dossier;
-    BusSimule bus;
-    std::unique_ptr<F1posteProgrammation> f;
-
-    explicit Banc(const CarteSimulee* carte) {
-        if (carte)
-            bus.ajouteCarte(*carte);
-        QString erreur;
-        if (!bus.start(dossier.filePath(QStringLiteral("carte")), &erreur))
-            qFatal("pseudo-terminal: %s", qPrintable(erreur));
-        f = std::make_unique<F1posteProgrammation>(op);
-        f->poste().arretProcessus = [](int) {};
-        f->Demarre(QStringLiteral("pp=%1 com=%2 op=DEMOY001 portImp=PRN")
-                       .arg(dossier.path(), bus.cheminPeripherique()));
-    }
-    void clique(const char* nom) {
-        auto* bouton = f->findChild<QPushButton*>(QString::fromLatin1(nom));
-        QVERIFY(bouton);
-        QTest::mouseClick(bouton, Qt::LeftButton);
-    }
-};
-
-} // namespace
 
 class TstFenetreSurBanc : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { qputenv("CALVANET_MOTS_DE_PASSE", QByteArray(CALVANET_MDP_DEMO)); }
-
     void verifConnection_data() {
         QTest::addColumn<bool>("presente");
         QTest::addColumn<QString>("versionCouche");
@@ -62,9 +28,10 @@ private slots:
         QFETCH(bool, presente);
         QFETCH(QString, versionCouche);
         QFETCH(QString, attendu);
-        CarteSimulee carte;
-        carte.versionCouche = versionCouche.toLatin1();
-        Banc banc(presente ? &carte : nullptr);
+        BancFenetre banc;
+        QVERIFY(banc.demarre());
+        if (presente)
+            banc.carte([&](CarteSimulee& c) { c.versionCouche = versionCouche.toLatin1(); });
         banc.op.echanges.clear();
         banc.clique("BtVerifConnection");
         QCOMPARE(banc.op.boites(), QStringList{attendu});
@@ -72,6 +39,26 @@ private slots:
         // The port is released and the status label emptied at the end.
         QVERIFY(!PortCarteEstOuvert(banc.f->poste()));
         QCOMPARE(banc.f->poste().info(), QString());
+    }
+
+    // The operator's click on "Arret Test" during the EA firing of the single
+    // tray test: the test stops there, says so, and records nothing.
+    void arretPendantLeTestPlateau() {
+        BancFenetre banc;
+        QVERIFY(banc.demarre());
+        banc.carte();
+        banc.op.repond("R08");
+        banc.annuleApres("E##50ACD10");
+        banc.clique("BtTestPlateauSeul");
+        QCOMPARE(banc.commandesCommencant("E##").last(), QByteArray("E##50ACD10"));
+        QVERIFY(banc.commandesCommencant("D").isEmpty());
+        QCOMPARE(banc.f->info->text(), QString("ABANDON du TEST sur demande utilisateur"));
+        QVERIFY(!banc.f->BtCancel->isVisibleTo(banc.f.get()));
+        QCOMPARE(banc.f->BtCancel->text(), QString("Arret"));
+        QVERIFY(!QFile::exists(banc.fichier("TestPlateauSeul.txt")));
+        QCOMPARE(banc.textesMessages().last(), QString(" []"));
+        QVERIFY(banc.op.inattendus.isEmpty());
+        QVERIFY(!PortCarteEstOuvert(banc.f->poste()));
     }
 };
 
