@@ -86,30 +86,18 @@ QString CodeProduit(const QString& type, const QString& sn) {
 }
 
 // One card on its own line, one station, the label printer as a file.
-struct Banc {
-    BusSimule bus;
-    PosteEspion poste;
-    QString snCarte() const { return poste.fichier(QStringLiteral("SNcarte.txt")); }
-    QString etiquette() const { return poste.fichier(QStringLiteral("etiquette.prn")); }
-
+// The shared bench, with what these tests ask of it again and again.
+struct Banc : BancCarte<PosteEspion> {
+    QString snCarte() const { return poste->fichier(QStringLiteral("SNcarte.txt")); }
     bool demarre(const CarteSimulee& carte = {}) {
-        QString erreur;
-        if (!bus.start({}, &erreur)) {
-            qWarning() << erreur;
+        if (!BancCarte::demarre(carte))
             return false;
-        }
-        bus.ajouteCarte(carte);
-        poste.reglages.PortCarte = PortCarteDuBus(bus);
-        poste.reglages.portImp = etiquette();
+        imprimeDansUnFichier();
         return true;
     }
-    bool aEnvoye(const QByteArray& commande) const { return bus.commandes().contains(commande); }
+    bool aEnvoye(const QByteArray& commande) const { return bus->commandes().contains(commande); }
     void rendMuette(bool oui) {
-        bus.modifieCartes([oui](std::vector<CarteSimulee>& c) { c.front().muette = oui; });
-    }
-    QString derniereBoite() const {
-        const QStringList b = poste.op.boites();
-        return b.isEmpty() ? QString() : b.last();
+        bus->modifieCartes([oui](std::vector<CarteSimulee>& c) { c.front().muette = oui; });
     }
 };
 
@@ -118,16 +106,16 @@ int StationEnfant(const QString& dossier, int nombre) {
     Banc banc;
     if (!banc.demarre())
         return 2;
-    banc.poste.reglages.CheminProg = dossier;
-    banc.poste.reglages.portImp.clear();
+    banc.poste->reglages.CheminProg = dossier;
+    banc.poste->reglages.portImp.clear();
     int reussis = 0;
     for (int i = 0; i < nombre; ++i) {
-        banc.poste.op.echanges.clear();
-        AttribueSNcarte(banc.poste);
+        banc.poste->op.echanges.clear();
+        AttribueSNcarte(*banc.poste);
         if (banc.derniereBoite().startsWith(QStringLiteral("coller l'etiquette sous la carte")))
             ++reussis;
         else
-            std::fprintf(stderr, "%s\n", qPrintable(banc.poste.op.boites().join(" | ")));
+            std::fprintf(stderr, "%s\n", qPrintable(banc.poste->op.boites().join(" | ")));
     }
     return reussis == nombre ? 0 : 1;
 }
@@ -178,31 +166,31 @@ private slots:
         QFETCH(QByteArray, nomEcrit);
         Banc banc;
         QVERIFY(banc.demarre());
-        banc.poste.reglages.NomCarteFuture = nomFutur;
+        banc.poste->reglages.NomCarteFuture = nomFutur;
         const QByteArray enTete = "dernier SN: " + dernier + "  01/12/2026 10:00:00\r\n";
         Ecrit(banc.snCarte(), enTete + kLigneAncienne);
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
-        QVERIFY2(banc.poste.op.inattendus.isEmpty(),
-                 qPrintable(banc.poste.op.inattendus.join('\n')));
-        const QList<QByteArray> c = banc.bus.commandes();
+        QVERIFY2(banc.poste->op.inattendus.isEmpty(),
+                 qPrintable(banc.poste->op.inattendus.join('\n')));
+        const QList<QByteArray> c = banc.bus->commandes();
         const qsizetype ecriture = c.indexOf("Y##" + nomEcrit + sn);
         QVERIFY2(ecriture > 0, c.join(' ').constData());
         QCOMPARE(c.value(ecriture + 1), "V" + nomEcrit);
         QCOMPARE(c.count("I##E7585"), 0); // the R08 run passed: no R11 run
-        QCOMPARE(banc.bus.carte(0).sn, sn);
+        QCOMPARE(banc.bus->carte(0).sn, sn);
 
         const QByteArray trace = Lit(banc.snCarte());
         QCOMPARE(SansHorodatage(trace), EnTete(sn) + SansHorodatage(kLigneAncienne) +
                                             LigneTrace(sn, {}, nomFutur.toLatin1()));
         QCOMPARE(Lit(banc.etiquette()), EtiquetteCarte("C8", sn, "EA ok (16 EAs detectes) R08"));
-        QCOMPARE(banc.poste.LblDernierSN(), "dernier SN=" + QString(sn));
+        QCOMPARE(banc.poste->LblDernierSN(), "dernier SN=" + QString(sn));
         QCOMPARE(banc.derniereBoite(),
                  "coller l'etiquette sous la carte\r\r" + CodeProduit("C8", sn));
-        QVERIFY(banc.poste.historiqueInfo.contains("prochain SN= " + QString(sn)));
-        QCOMPARE(banc.poste.info(), QString());
-        QVERIFY(!PortCarteEstOuvert(banc.poste));
+        QVERIFY(banc.poste->historiqueInfo.contains("prochain SN= " + QString(sn)));
+        QCOMPARE(banc.poste->info(), QString());
+        QVERIFY(!PortCarteEstOuvert(*banc.poste));
     }
 
     // An empty file: the operator types the first SN of the station.
@@ -226,11 +214,11 @@ private slots:
         Banc banc;
         QVERIFY(banc.demarre());
         Ecrit(banc.snCarte(), {});
-        banc.poste.op.repond(saisie);
+        banc.poste->op.repond(saisie);
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
-        const auto& echanges = banc.poste.op.echanges;
+        const auto& echanges = banc.poste->op.echanges;
         QVERIFY(!echanges.isEmpty());
         QCOMPARE(echanges.first().genre, OperateurScripte::Genre::Saisie);
         QCOMPARE(echanges.first().texte, QString("taper le premier SN (carte) (4 caracteres)"));
@@ -244,11 +232,11 @@ private slots:
         } else {
             QCOMPARE(echanges.size(), boite.isEmpty() ? 1 : 2);
             QCOMPARE(Lit(banc.snCarte()), QByteArray());
-            for (const QByteArray& c : banc.bus.commandes())
+            for (const QByteArray& c : banc.bus->commandes())
                 QVERIFY2(!c.startsWith('Y'), c.constData());
             QVERIFY(!QFile::exists(banc.etiquette()));
         }
-        QVERIFY(!PortCarteEstOuvert(banc.poste));
+        QVERIFY(!PortCarteEstOuvert(*banc.poste));
     }
 
     // Which EA run is kept, the type code, and the defect question.
@@ -293,20 +281,20 @@ private slots:
         carte.presenceEA = motifR08;
         carte.puissanceIRTrouvee = puissanceIR;
         QVERIFY(banc.demarre(carte));
-        banc.poste.surInfo = [&](const QString& texte) {
+        banc.poste->surInfo = [&](const QString& texte) {
             if (texte == QLatin1String("Test EA ....R11"))
-                banc.bus.modifieCartes(
+                banc.bus->modifieCartes(
                     [&](std::vector<CarteSimulee>& c) { c.front().presenceEA = motifR11; });
         };
         Ecrit(banc.snCarte(), kEnTeteAncien);
         if (!resume.isEmpty())
-            continuer ? banc.poste.op.repondOui() : banc.poste.op.repondNon();
+            continuer ? banc.poste->op.repondOui() : banc.poste->op.repondNon();
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
-        QVERIFY2(banc.poste.op.inattendus.isEmpty(),
-                 qPrintable(banc.poste.op.inattendus.join('\n')));
-        const auto& echanges = banc.poste.op.echanges;
+        QVERIFY2(banc.poste->op.inattendus.isEmpty(),
+                 qPrintable(banc.poste->op.inattendus.join('\n')));
+        const auto& echanges = banc.poste->op.echanges;
         if (resume.isEmpty()) {
             QCOMPARE(echanges.first().genre, OperateurScripte::Genre::Boite);
         } else {
@@ -319,13 +307,13 @@ private slots:
                               "autonome des IR\r\r" +
                                   resume +
                                   QString::fromUtf8("\rVoulez-vous continuer à attribuer un SN ?"));
-            QVERIFY(banc.poste.historiqueInfo.contains(resume));
+            QVERIFY(banc.poste->historiqueInfo.contains(resume));
         }
         if (codeType.isEmpty()) {
-            QCOMPARE(banc.poste.info(), QString("abandon SN"));
+            QCOMPARE(banc.poste->info(), QString("abandon SN"));
             QCOMPARE(Lit(banc.snCarte()), kEnTeteAncien);
             QCOMPARE(echanges.size(), 1);
-            for (const QByteArray& c : banc.bus.commandes())
+            for (const QByteArray& c : banc.bus->commandes())
                 QVERIFY2(!c.startsWith('Y'), c.constData());
             return;
         }
@@ -370,25 +358,25 @@ private slots:
         Banc banc;
         QVERIFY(banc.demarre());
         if (!relecture.isEmpty())
-            banc.bus.modifieCartes([&](std::vector<CarteSimulee>& c) {
+            banc.bus->modifieCartes([&](std::vector<CarteSimulee>& c) {
                 c.front().reponsesImposees.insert("VA5", relecture);
             });
-        banc.poste.surInfo = [&](const QString& texte) {
+        banc.poste->surInfo = [&](const QString& texte) {
             if (!quand.isEmpty() && texte == quand)
                 banc.rendMuette(true);
         };
         Ecrit(banc.snCarte(), kEnTeteAncien);
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
-        QVERIFY2(banc.poste.op.inattendus.isEmpty(),
-                 qPrintable(banc.poste.op.inattendus.join('\n')));
-        QCOMPARE(banc.poste.op.boites(), QStringList{boite});
-        QCOMPARE(banc.poste.op.dernier().icone, Icone::Critique);
+        QVERIFY2(banc.poste->op.inattendus.isEmpty(),
+                 qPrintable(banc.poste->op.inattendus.join('\n')));
+        QCOMPARE(banc.poste->op.boites(), QStringList{boite});
+        QCOMPARE(banc.poste->op.dernier().icone, Icone::Critique);
         QVERIFY(!QFile::exists(banc.etiquette()));
-        QCOMPARE(banc.poste.LblDernierSN(), QString());
-        QVERIFY(!PortCarteEstOuvert(banc.poste));
-        QCOMPARE(banc.poste.info(), QString());
+        QCOMPARE(banc.poste->LblDernierSN(), QString());
+        QVERIFY(!PortCarteEstOuvert(*banc.poste));
+        QCOMPARE(banc.poste->info(), QString());
         const QByteArray apres = Lit(banc.snCarte());
         if (perdu.isEmpty()) {
             QCOMPARE(apres, kEnTeteAncien);
@@ -398,15 +386,15 @@ private slots:
         }
 
         // The next card: the SN given back, or the one after the lost one.
-        banc.poste.surInfo = nullptr;
+        banc.poste->surInfo = nullptr;
         banc.rendMuette(false);
-        banc.bus.modifieCartes([](std::vector<CarteSimulee>& c) {
+        banc.bus->modifieCartes([](std::vector<CarteSimulee>& c) {
             c.front().reponsesImposees.clear();
             c.front().nom = "A1";
             c.front().sn = "0A1B";
         });
-        banc.poste.op.echanges.clear();
-        AttribueSNcarte(banc.poste);
+        banc.poste->op.echanges.clear();
+        AttribueSNcarte(*banc.poste);
         const QByteArray suivant = perdu.isEmpty() ? "00zA" : "00zB";
         QCOMPARE(banc.derniereBoite(),
                  "coller l'etiquette sous la carte\r\r" + CodeProduit("C8", suivant));
@@ -425,14 +413,14 @@ private slots:
             "01/12/2026 09:30:00 - 0 2 SN=0A1C - (A50) - ancien=x IR ok  EA ok\r\n";
         Ecrit(banc.snCarte(), existant);
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
-        QCOMPARE(banc.poste.op.boites(),
+        QCOMPARE(banc.poste->op.boites(),
                  QStringList{"le SN 0A1C est deja attribue dans " + banc.snCarte() +
                              ", ligne 3:\r01/12/2026 09:30:00 - 0 2 SN=0A1C - (A50) - ancien=x IR "
                              "ok  EA ok\raucun SN attribue"});
         QCOMPARE(Lit(banc.snCarte()), existant);
-        for (const QByteArray& c : banc.bus.commandes())
+        for (const QByteArray& c : banc.bus->commandes())
             QVERIFY2(!c.startsWith('Y'), c.constData());
         QVERIFY(!QFile::exists(banc.etiquette()));
     }
@@ -445,18 +433,18 @@ private slots:
         Ecrit(banc.snCarte(), kEnTeteAncien);
         const QByteArray autre =
             "01/12/2026 10:05:00 - 0 2 SN=00zA - (A50) - ancien=x IR ok  EA ok\r\n";
-        banc.poste.surInfo = [&](const QString& texte) {
+        banc.poste->surInfo = [&](const QString& texte) {
             if (texte == QLatin1String("prochain SN= 00zA"))
                 Ecrit(banc.snCarte(), "dernier SN: 00zA  01/12/2026 10:05:00\r\n" + autre);
         };
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
         QVERIFY(banc.aEnvoye("Y##A500zB"));
         QVERIFY(!banc.aEnvoye("Y##A500zA"));
         QCOMPARE(SansHorodatage(Lit(banc.snCarte())),
                  EnTete("00zB") + SansHorodatage(autre) + LigneTrace("00zB"));
-        QVERIFY(banc.poste.historiqueInfo.contains("ecrit SN= 00zB"));
+        QVERIFY(banc.poste->historiqueInfo.contains("ecrit SN= 00zB"));
     }
 
     // A station holding the lock too long: clear box, nothing written.
@@ -467,9 +455,9 @@ private slots:
         QLockFile autre(banc.snCarte() + ".lock");
         QVERIFY(autre.tryLock(0));
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
-        QCOMPARE(banc.poste.op.boites().size(), 1);
+        QCOMPARE(banc.poste->op.boites().size(), 1);
         QVERIFY2(banc.derniereBoite().contains("est occupe par un autre poste"),
                  qPrintable(banc.derniereBoite()));
         QCOMPARE(Lit(banc.snCarte()), kEnTeteAncien);
@@ -484,7 +472,7 @@ private slots:
         Ecrit(banc.snCarte() + ".lock",
               "999999\ncalvanet\n" + QSysInfo::machineHostName().toUtf8() + "\n");
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
         QVERIFY(banc.aEnvoye("Y##A500zA"));
         QCOMPARE(SansHorodatage(Lit(banc.snCarte())), EnTete("00zA") + LigneTrace("00zA"));
@@ -505,17 +493,17 @@ private slots:
         Banc banc;
         QVERIFY(banc.demarre());
         if (contenu.isEmpty())
-            banc.poste.reglages.CheminProg = banc.poste.fichier("absent");
+            banc.poste->reglages.CheminProg = banc.poste->fichier("absent");
         else
             Ecrit(banc.snCarte(), contenu);
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
-        QCOMPARE(banc.poste.op.boites().size(), 1);
+        QCOMPARE(banc.poste->op.boites().size(), 1);
         QVERIFY2(banc.derniereBoite().startsWith(debutBoite), qPrintable(banc.derniereBoite()));
         QCOMPARE(Lit(banc.snCarte()), contenu);
-        QVERIFY(!QDir(banc.poste.fichier("absent")).exists());
-        for (const QByteArray& c : banc.bus.commandes())
+        QVERIFY(!QDir(banc.poste->fichier("absent")).exists());
+        for (const QByteArray& c : banc.bus->commandes())
             QVERIFY2(!c.startsWith('Y'), c.constData());
     }
 
@@ -526,7 +514,7 @@ private slots:
         QVERIFY(banc.demarre());
         Ecrit(banc.snCarte(), "dernier SN: 00z9  1/12/2026 9:00:00\r\n" + kLigneAncienne);
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
         QCOMPARE(SansHorodatage(Lit(banc.snCarte())),
                  EnTete("00zA") + SansHorodatage(kLigneAncienne) + LigneTrace("00zA"));
@@ -540,11 +528,11 @@ private slots:
         QVERIFY(banc.demarre(carte));
         Ecrit(banc.snCarte(), kEnTeteAncien);
 
-        AttribueSNcarte(banc.poste);
+        AttribueSNcarte(*banc.poste);
 
-        QCOMPARE(banc.poste.op.boites(), QStringList{"Votre carte N'EST PAS CONNECTE"});
-        QCOMPARE(banc.poste.op.dernier().icone, Icone::Critique);
-        QCOMPARE(banc.poste.info(), QString("abandon SN (Time Out Carte)"));
+        QCOMPARE(banc.poste->op.boites(), QStringList{"Votre carte N'EST PAS CONNECTE"});
+        QCOMPARE(banc.poste->op.dernier().icone, Icone::Critique);
+        QCOMPARE(banc.poste->info(), QString("abandon SN (Time Out Carte)"));
         QCOMPARE(Lit(banc.snCarte()), kEnTeteAncien);
     }
 

@@ -1,10 +1,9 @@
-// labels: unit
 // The card address a name gives on the wire.
-#include "RenommeCarte.h"
+#include "IdentiteCarte.h"
 
 #include <QtTest>
 
-class TstRenommeCartePur : public QObject {
+class TstAdresseNomCarte : public QObject {
     Q_OBJECT
 private slots:
     void adresses_data() {
@@ -24,5 +23,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstRenommeCartePur)
-#include "tst_RenommeCartePur.moc"
+QTEST_GUILESS_MAIN(TstAdresseNomCarte)
+#include "tst_AdresseNomCarte.moc"
