@@ -57,7 +57,7 @@ IdentiteCarte IdentifieCarte(Poste& poste, const QByteArray& adresse) {
     IdentiteCarte id;
     QString& version = id.version;
     poste.ArretDemande = false;
-    OuvrePortCarte(poste, poste.reglages.PortCarte);
+    PortCarteOuvert port(poste);
 
     QByteArray reponse;
     bool trouvee = false;
@@ -95,7 +95,7 @@ IdentiteCarte IdentifieCarte(Poste& poste, const QByteArray& adresse) {
             id.nom = lu.nom;
     }
 
-    FermePortcarte(poste);
+    port.ferme();
     poste.FermeMessage();
     poste.AfficheInfo(QString());
     return id;

@@ -51,7 +51,7 @@ void Defaut(Poste& poste, int message) {
 Fin TestReelEA(Poste& poste, const Resultats& r) {
     poste.Message(Msg[35]);
     timePause(1);
-    OuvrePortCarte(poste, poste.reglages.PortCarte);
+    PortCarteOuvert port(poste);
     for (int passe = 0; passe < 2; ++passe) {
         for (int n = 1; n <= 32; ++n) {
             if (EAPresent(r.motif, n)) {
@@ -68,7 +68,7 @@ Fin TestReelEA(Poste& poste, const Resultats& r) {
         }
         timePause(0.3f);
     }
-    FermePortcarte(poste);
+    port.ferme();
     if (!r.ledOk())
         Defaut(poste, 37);
     return Fin::Normale;
@@ -79,7 +79,7 @@ Fin TestReelEA(Poste& poste, const Resultats& r) {
 Fin TestReelLedAR(Poste& poste, const Resultats& r) {
     poste.LegendeBtCancel(Msg[38]);
     poste.Message(Msg[39] + QStringLiteral(" ...."));
-    OuvrePortCarte(poste, poste.reglages.PortCarte);
+    PortCarteOuvert port(poste);
     EnvoiEtReponseMorvane2(poste, "D**T", 100);
     poste.Message(Msg[39] + QStringLiteral(" (1 à 32) ...."), 0, QStringLiteral("TIMER"));
     EnvoiEtReponseMorvane2(poste, "D##C01P", 500);
@@ -119,7 +119,7 @@ Fin TestReelLedAR(Poste& poste, const Resultats& r) {
         if (!r.ledOk())
             Defaut(poste, 37);
     }
-    FermePortcarte(poste);
+    port.ferme();
     poste.FermeMessage();
     return Fin::Normale;
 }
@@ -183,7 +183,7 @@ void ProposeEtiquette(Poste& poste, const Resultats& r) {
 // Fires EA 1 until the card stops answering: the operator has switched the
 // tray supply off and its capacitors are drained.
 Fin Decharge(Poste& poste, const Resultats& r) {
-    OuvrePortCarte(poste, poste.reglages.PortCarte);
+    PortCarteOuvert port(poste);
     int compte = 1;
     while (!poste.ArretDemande) {
         if (EAPresent(r.motif, 1)) {
@@ -198,13 +198,12 @@ Fin Decharge(Poste& poste, const Resultats& r) {
             poste.ArretDemande = true;
         }
         if (poste.ArretDemande) {
-            FermePortcarte(poste);
             return Fin::Abandon;
         }
         timePause(0.5f);
         ++compte;
     }
-    FermePortcarte(poste);
+    port.ferme();
     poste.AfficheInfo(QString());
     return Fin::Normale;
 }
@@ -228,9 +227,10 @@ Fin Deroule(Poste& poste, const QString& typeDemande) {
 
     poste.LegendeBtCancel(Msg[29]);
     poste.ArretDemande = false;
-    OuvrePortCarte(poste, poste.reglages.PortCarte);
-    lectReponseAutomate(poste, 20);
-    FermePortcarte(poste);
+    {
+        PortCarteOuvert port(poste);
+        lectReponseAutomate(poste, 20);
+    }
 
     // The elementary tests report their own version text; the record keeps
     // the one of the identity.
