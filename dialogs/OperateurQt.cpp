@@ -14,6 +14,10 @@ QString TexteAffichable(const QString& texte) {
     return t;
 }
 
+QString LegendeLitterale(const QString& texte) {
+    return QString(texte).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 namespace {
 
 QString titreOuProgramme(const QString& titre) {

@@ -25,3 +25,7 @@ private:
 
 // Texts of the station break lines with CR (or CR LF); Qt widgets want LF.
 QString TexteAffichable(const QString& texte);
+
+// A button or menu caption shown letter for letter: Qt would take its "&"
+// for an accelerator marker, hide it and bind a key to it.
+QString LegendeLitterale(const QString& texte);

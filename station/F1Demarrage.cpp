@@ -1,7 +1,9 @@
 // Start-up of the main window: command line, login, rights, trace files.
 #include "F1posteProgrammation.h"
+
 #include "LigneCommande.h"
 #include "MotsDePasseOperateurs.h"
+#include "OperateurQt.h"
 
 #include "FichierTrace.h"
 #include "ModuleTraductions.h"
@@ -113,8 +115,9 @@ void F1posteProgrammation::Demarre(const QString& ligneCommande) {
         BtAideTestPlateau->setVisible(true);
         BtVisuTraceTestPlateauSeul->setVisible(true);
     }
-    BtAttribuSN->setText(BtAttribuSN->text() + QStringLiteral(" (--> ") + r.NomCarteFuture +
-                         QStringLiteral(")"));
+    BtAttribuSN->setText(
+        BtAttribuSN->text() +
+        LegendeLitterale(QStringLiteral(" (--> ") + r.NomCarteFuture + QStringLiteral(")")));
     infoProg->setText(r.FichierProg);
 
     const VersionLogiciel v = versionLogiciel();

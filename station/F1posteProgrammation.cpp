@@ -61,7 +61,7 @@ QPixmap DessineStop() {
 
 QPushButton* Bouton(QWidget* parent, const QString& nom, const QString& legende,
                     const QString& bulle = {}) {
-    auto* b = new QPushButton(legende, parent);
+    auto* b = new QPushButton(LegendeLitterale(legende), parent);
     b->setObjectName(nom);
     if (!bulle.isEmpty())
         b->setToolTip(bulle);
@@ -81,7 +81,7 @@ QPushButton* BoutonImage(QWidget* parent, const QString& nom, const QPixmap& ima
 }
 
 QAction* Entree(QMenu* menu, const QString& nom, const QString& texte) {
-    QAction* a = menu->addAction(texte);
+    QAction* a = menu->addAction(LegendeLitterale(texte));
     a->setObjectName(nom);
     return a;
 }
@@ -222,7 +222,7 @@ void F1posteProgrammation::construit() {
         for (QPushButton* b :
              {BtAideProgrammation, BtAideTestRails, BtAideTestPlateau, BtAideAttribMeuble}) {
             b->setIconSize(QSize(24, 24));
-            b->setText(b->accessibleName());
+            b->setText(LegendeLitterale(b->accessibleName()));
             b->setStyleSheet(QStringLiteral("text-align: left; padding: 0 12px 0 6px;"));
             l->addWidget(b);
         }
@@ -274,7 +274,7 @@ void F1posteProgrammation::construit() {
     principal->addLayout(grille);
     principal->addLayout(bas);
 
-    mnuFonctions = menuBar()->addMenu(QStringLiteral("fonctions"));
+    mnuFonctions = menuBar()->addMenu(LegendeLitterale(QStringLiteral("fonctions")));
     mnuFonctions->setObjectName(QStringLiteral("mnuFonctions"));
     mnuVersionLogiciel = Entree(mnuFonctions, QStringLiteral("mnuVersionLogiciel"),
                                 QStringLiteral("version logiciel & infos"));

@@ -36,7 +36,7 @@ void PosteF1::MontreBtCancel(bool visible) {
 
 void PosteF1::LegendeBtCancel(const QString& legende) {
     Poste::LegendeBtCancel(legende);
-    fenetre_.BtCancel->setText(legende);
+    fenetre_.BtCancel->setText(LegendeLitterale(legende));
 }
 
 void PosteF1::CouleurBtCancel(const QColor& couleur) {
