@@ -30,8 +30,10 @@ QString PeripheriqueSerie(const QString& port) {
 #else
     bool ok = false;
     const int n = p.toInt(&ok);
+    // No port has a number below 1: a device that cannot exist, so that the
+    // opening fails with "n'existe pas" ("/dev/ttyS0" would be port 1).
     if (!ok || n < 1)
-        return QStringLiteral("/dev/ttyS") + p; // opening fails: "n'existe pas"
+        return QStringLiteral("/dev/calvanet-aucun-port-") + p;
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 #endif
 }

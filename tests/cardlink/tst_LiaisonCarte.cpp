@@ -235,6 +235,8 @@ private slots:
         QTest::newRow("n'existe pas") << "absent";
         QTest::newRow("deja utilise") << "occupe";
         QTest::newRow("port 7 absent") << "numero";
+        QTest::newRow("port 0") << "zero";
+        QTest::newRow("port pas un nombre") << "lettres";
         QTest::newRow("pas un port serie") << "autre";
     }
     void echecsOuverture() {
@@ -255,6 +257,10 @@ private slots:
                 QSKIP("this machine has a port 7");
             port = QStringLiteral("7");
             attendu = QStringLiteral("Le port COM carte 7 n'existe pas");
+        } else if (genre == "zero" || genre == "lettres") {
+            // Never the first port of the machine.
+            port = genre == "zero" ? QStringLiteral("0") : QStringLiteral("X");
+            attendu = QStringLiteral("Le port COM carte ") + port + QStringLiteral(" n'existe pas");
         } else if (genre == "autre") {
             port = QStringLiteral("/dev/null");
         }
