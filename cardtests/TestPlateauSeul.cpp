@@ -329,5 +329,4 @@ void BtTestPlateauSeul_Click(Poste& poste) {
     poste.MontreBtCancel(false);
     poste.LegendeBtCancel(Msg[45]);
     poste.FermeMessage();
-    FermePortcarte(poste);
 }

@@ -114,10 +114,6 @@ void Poste::Execute(const std::function<void()>& action, const QString& nom, boo
     travailEnCours_ = avant;
 }
 
-void Poste::Refus() {
-    ++refus;
-}
-
 void Poste::AccelerePauses(double facteur) {
     FixeAccelerationPauses(facteur);
 }

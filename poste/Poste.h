@@ -79,8 +79,7 @@ public:
     // True once an end of the program was requested (tests: the process goes on).
     bool programmeTermine() const { return termine_; }
     // A click refused by the job guard; the program beeps.
-    virtual void Refus();
-    int refus = 0;
+    virtual void Refus() {}
 
     // The clock of timePause: real time in the program; a test may run the
     // pauses `facteur` times faster (20: a 2 s pause lasts 0.1 s).

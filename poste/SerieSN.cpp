@@ -21,37 +21,6 @@ constexpr int kAttenteVerrouMs = 5000;
 // this; on this machine a dead owner is detected at once.
 constexpr int kVerrouPerimeMs = 30000;
 
-// Stations sharing the trace folder take this lock, beside the series file,
-// around every read-and-advance of the header and every append.
-class VerrouSerie {
-public:
-    explicit VerrouSerie(const QString& chemin) : verrou_(chemin + QStringLiteral(".lock")) {
-        verrou_.setStaleLockTime(kVerrouPerimeMs);
-        // A steady short poll rather than QLockFile's doubling waits: a
-        // station would otherwise sleep through the moments the lock is free
-        // and be refused while another one takes number after number.
-        QElapsedTimer attente;
-        attente.start();
-        while (!(pris_ = verrou_.tryLock(0)) && verrou_.error() == QLockFile::LockFailedError &&
-               !attente.hasExpired(kAttenteVerrouMs))
-            QThread::msleep(10);
-    }
-    bool pris() const { return pris_; }
-    QString raison(const QString& chemin) const {
-        if (verrou_.error() == QLockFile::LockFailedError)
-            return chemin + QStringLiteral(" est occupe par un autre poste depuis plus de ") +
-                   QString::number(kAttenteVerrouMs / 1000) + QStringLiteral(" s (verrou ") +
-                   chemin + QStringLiteral(".lock)") + CR +
-                   QStringLiteral("aucun SN attribue, recommencez");
-        return QStringLiteral("impossible de verrouiller ") + chemin + QStringLiteral(" (verrou ") +
-               chemin + QStringLiteral(".lock)") + CR + QStringLiteral("aucun SN attribue");
-    }
-
-private:
-    QLockFile verrou_;
-    bool pris_ = false;
-};
-
 // Index of the first trace line (header excluded) giving `sn`, or -1.
 int LigneDonnantSN(const QStringList& lignes, const QString& sn) {
     const QString cle = QStringLiteral("SN=") + sn;
@@ -109,11 +78,47 @@ QString EnTeteSN(const QString& sn, const QDateTime& quand) {
     return QStringLiteral("dernier SN: ") + sn + QStringLiteral("  ") + HorodatageTrace(quand);
 }
 
+// Stations sharing the trace folder take this lock, beside the series file,
+// around every read-and-advance of the header and every append.
+class SerieSN::Verrou {
+public:
+    explicit Verrou(const QString& chemin) : verrou_(chemin + QStringLiteral(".lock")) {
+        verrou_.setStaleLockTime(kVerrouPerimeMs);
+        // A steady short poll rather than QLockFile's doubling waits: a
+        // station would otherwise sleep through the moments the lock is free
+        // and be refused while another one takes number after number.
+        QElapsedTimer attente;
+        attente.start();
+        while (!(pris_ = verrou_.tryLock(0)) && verrou_.error() == QLockFile::LockFailedError &&
+               !attente.hasExpired(kAttenteVerrouMs))
+            QThread::msleep(10);
+    }
+    bool pris() const { return pris_; }
+    QString raison(const QString& chemin) const {
+        if (verrou_.error() == QLockFile::LockFailedError)
+            return chemin + QStringLiteral(" est occupe par un autre poste depuis plus de ") +
+                   QString::number(kAttenteVerrouMs / 1000) + QStringLiteral(" s (verrou ") +
+                   chemin + QStringLiteral(".lock)") + CR +
+                   QStringLiteral("aucun SN attribue, recommencez");
+        return QStringLiteral("impossible de verrouiller ") + chemin + QStringLiteral(" (verrou ") +
+               chemin + QStringLiteral(".lock)") + CR + QStringLiteral("aucun SN attribue");
+    }
+
+private:
+    QLockFile verrou_;
+    bool pris_ = false;
+};
+
 SerieSN::SerieSN(Poste& poste, const QString& chemin, const TextesSerieSN& textes)
     : poste_(poste), chemin_(chemin), textes_(textes) {}
 
-// The lines of the file; false, after a box, when it cannot be read.
-bool SerieSN::LitLignes(QStringList& lignes) {
+// The lines of the file, read under the lock; false, after a box, when the
+// lock was not taken or the file cannot be read.
+bool SerieSN::LitLignes(const Verrou& verrou, QStringList& lignes) {
+    if (!verrou.pris()) {
+        poste_.operateur().Boite(verrou.raison(chemin_), {}, Icone::Critique);
+        return false;
+    }
     bool ok = false;
     lignes = LitLignesTrace(chemin_, &ok);
     if (!ok || !QFileInfo::exists(chemin_)) {
@@ -148,13 +153,9 @@ std::optional<SerieSN::Prevision> SerieSN::Prevoit() {
         return std::nullopt;
     }
     {
-        VerrouSerie verrou(chemin_);
-        if (!verrou.pris()) {
-            op.Boite(verrou.raison(chemin_), {}, Icone::Critique);
-            return std::nullopt;
-        }
+        const Verrou verrou(chemin_);
         QStringList lignes;
-        if (!LitLignes(lignes))
+        if (!LitLignes(verrou, lignes))
             return std::nullopt;
         if (!lignes.isEmpty()) {
             QString dernier;
@@ -179,13 +180,9 @@ std::optional<SerieSN::Prevision> SerieSN::Prevoit() {
 
 std::optional<QString> SerieSN::Reserve(const Prevision& prevision) {
     Operateur& op = poste_.operateur();
-    VerrouSerie verrou(chemin_);
-    if (!verrou.pris()) {
-        op.Boite(verrou.raison(chemin_), {}, Icone::Critique);
-        return std::nullopt;
-    }
+    const Verrou verrou(chemin_);
     QStringList lignes;
-    if (!LitLignes(lignes))
+    if (!LitLignes(verrou, lignes))
         return std::nullopt;
     const bool vide = lignes.isEmpty();
     QString sn;
@@ -245,7 +242,7 @@ std::optional<QString> SerieSN::Reserve(const Prevision& prevision) {
 }
 
 bool SerieSN::AjouteLigne(const QString& ligne, QString& erreur) {
-    VerrouSerie verrou(chemin_);
+    const Verrou verrou(chemin_);
     if (!verrou.pris()) {
         erreur = verrou.raison(chemin_);
         return false;

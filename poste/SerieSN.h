@@ -60,7 +60,8 @@ public:
     bool NoteSNperdu(const QString& ligne, const QString& raison, QString& erreur);
 
 private:
-    bool LitLignes(QStringList& lignes);
+    class Verrou; // the lock file beside the series file
+    bool LitLignes(const Verrou& verrou, QStringList& lignes);
     bool DernierSN(const QString& entete, QString& sn);
 
     Poste& poste_;

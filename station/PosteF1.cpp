@@ -53,6 +53,5 @@ bool PosteF1::Message(const QString& texte, int dureeMs, const QString& image) {
 }
 
 void PosteF1::Refus() {
-    Poste::Refus();
     QApplication::beep();
 }
