@@ -144,7 +144,7 @@ void OuvrePortCarte(Poste& poste, const QString& reglage) {
                     numero;
         port.clearError();
         poste.operateur().Boite(texte, Msg[115], Icone::Exclamation);
-        poste.FinProgramme();
+        poste.FinProgramme(kFinEchec);
     }
     poste.ArretDemande = false;
 }

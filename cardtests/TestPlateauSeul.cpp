@@ -74,8 +74,9 @@ Fin TestReelEA(Poste& poste, const Resultats& r) {
     return Fin::Normale;
 }
 
-// All 32 rear LEDs, then eight by eight. A cancel between the groups only
-// skips the groups left.
+// All 32 rear LEDs, then eight by eight. A cancel is looked at before each
+// group's pause: found there it only skips the groups left; found after the
+// last group it abandons the run.
 Fin TestReelLedAR(Poste& poste, const Resultats& r) {
     poste.LegendeBtCancel(Msg[38]);
     poste.Message(Msg[39] + QStringLiteral(" ...."));
@@ -103,11 +104,6 @@ Fin TestReelLedAR(Poste& poste, const Resultats& r) {
             break;
         }
         timePause(2);
-        // A cancel during the pause must not light one more group.
-        if (poste.ArretDemande) {
-            sautes = true;
-            break;
-        }
         poste.Message(Msg[39] + QString::fromUtf8(g.legende), 0, QStringLiteral("TIMER"));
         EnvoiEtReponseMorvane2(poste, g.commande, 500);
     }

@@ -1,6 +1,7 @@
 #include "DialogMP.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -29,6 +30,7 @@ DialogMP::DialogMP(QWidget* parent) : QDialog(parent) {
     QFont gras = titre_->font();
     gras.setBold(true);
     titre_->setFont(gras);
+    titre_->setAutoFillBackground(true);
 
     textMP_ = new QLineEdit(this);
     textMP_->setObjectName(QStringLiteral("TextMP"));
@@ -64,13 +66,32 @@ void DialogMP::showEvent(QShowEvent* e) {
     timerFlash_->start();
 }
 
+// Only Enter and the close button end the dialog: a stray Esc must not end
+// the station's start-up.
+void DialogMP::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
 void DialogMP::valide() {
     MotPasseSaisi = textMP_->text();
     accept();
 }
 
+// A modal dialog is the active window, and window managers do not flash an
+// active window's title bar: the heading itself alternates with the
+// selection colours, so the flash is seen on every platform.
 void DialogMP::clignote() {
     flash_ = !flash_;
+    QPalette couleurs = palette();
+    if (flash_) {
+        couleurs.setColor(QPalette::Window, couleurs.color(QPalette::Highlight));
+        couleurs.setColor(QPalette::WindowText, couleurs.color(QPalette::HighlightedText));
+    }
+    titre_->setPalette(couleurs);
     if (flash_)
         QApplication::alert(this, timerFlash_->interval());
 }

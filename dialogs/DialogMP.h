@@ -1,7 +1,7 @@
 #pragma once
 // The operator password dialog: a heading chosen by the caller, a masked
-// entry field, Enter confirms, the close button abandons; the title bar
-// flashes at the caret's rhythm until then.
+// entry field, Enter confirms, the close button abandons (Esc does nothing);
+// the heading flashes at the caret's rhythm until then.
 #include <QDialog>
 #include <QString>
 
@@ -25,10 +25,10 @@ public:
     QLineEdit* TextMP() const { return textMP_; }
     QLabel* Label1() const { return label1_; }
     QTimer* TimerFlash() const { return timerFlash_; }
-    bool etatFlash() const { return flash_; }
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void valide();

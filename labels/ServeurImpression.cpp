@@ -251,7 +251,7 @@ void DemarreServeurImpression(Poste& poste) {
         poste.operateur().Boite(QStringLiteral("erreur n° 380 Valeur de propriété non valide : ") +
                                     texte,
                                 QString(), Icone::Aucune);
-        poste.FinProgramme();
+        poste.FinProgramme(kFinEchec);
     }
     QTcpServer& ecoute = *serveur.WSserveur();
     if (ecoute.listen(QHostAddress::Any, static_cast<quint16>(port)))
@@ -265,5 +265,5 @@ void DemarreServeurImpression(Poste& poste) {
         QStringLiteral("erreur n° %1 ").arg(NumeroErreur(ecoute.serverError())) +
             ecoute.errorString(),
         QString(), Icone::Aucune);
-    poste.FinProgramme();
+    poste.FinProgramme(kFinEchec);
 }

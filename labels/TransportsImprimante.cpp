@@ -91,7 +91,7 @@ void TransportSerie::ouvre() {
         }
         MSCommImp_.clearError();
         poste_.operateur().Boite(texte, Msg[53], Icone::Exclamation);
-        poste_.FinProgramme();
+        poste_.FinProgramme(kFinEchec);
     }
     MSCommImp_.setReadBufferSize(1);
 }

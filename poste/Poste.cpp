@@ -25,8 +25,8 @@ QString NomProgramme() {
 
 Poste::Poste(Operateur& operateur, QObject* parent) : QObject(parent), operateur_(&operateur) {
     arretProcessus = [](int code) {
-        // Like the original "End": no unwinding through event handlers; the
-        // trace files are closed after every write, so nothing is lost.
+        // No unwinding through event handlers: the trace files are closed
+        // after every write, so nothing is lost.
         std::fflush(nullptr);
         std::_Exit(code);
     };

@@ -51,6 +51,11 @@ struct FinProgrammeDemandee {
     int code;
 };
 
+// Exit status of the program: a script or a service manager tells a normal
+// close from an end after a failure.
+inline constexpr int kFinNormale = 0;
+inline constexpr int kFinEchec = 1;
+
 class Poste : public QObject {
     Q_OBJECT
 public:
@@ -127,7 +132,7 @@ public:
 
     // Every "end the program" path: closing steps, then the process stops.
     // When the stop hook returns (tests), FinProgrammeDemandee is thrown.
-    [[noreturn]] void FinProgramme(int code = 0);
+    [[noreturn]] void FinProgramme(int code);
     std::function<void(int)> arretProcessus;
     int finsDemandees = 0;
 

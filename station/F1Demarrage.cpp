@@ -18,9 +18,6 @@
 
 namespace {
 
-constexpr int kFinNormale = 0;
-constexpr int kFinEchec = 1;
-
 QString TitreDialogueMotDePasse() {
     const VersionLogiciel v = versionLogiciel();
     return NomProgramme() + QStringLiteral(" ") +

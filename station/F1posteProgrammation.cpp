@@ -360,7 +360,7 @@ void F1posteProgrammation::branche() {
     });
     connect(BtCancel, &QPushButton::clicked, this, [this] { poste_.ArretDemande = true; });
     connect(BtSTOP, &QPushButton::clicked, this,
-            [this] { execute([this] { poste_.FinProgramme(0); }, BtSTOP->objectName(), false); });
+            [this] { execute([this] { poste_.FinProgramme(kFinNormale); }, BtSTOP->objectName(), false); });
 }
 
 void F1posteProgrammation::visualise(const QString& nomFichier) {
@@ -380,7 +380,7 @@ void F1posteProgrammation::closeEvent(QCloseEvent* evenement) {
     evenement->accept();
     if (poste_.programmeTermine())
         return;
-    execute([this] { poste_.FinProgramme(0); }, QStringLiteral("F1posteProgrammation"), false);
+    execute([this] { poste_.FinProgramme(kFinNormale); }, QStringLiteral("F1posteProgrammation"), false);
 }
 
 QString F1posteProgrammation::TexteVersionLogiciel() const {

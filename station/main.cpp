@@ -7,7 +7,6 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(NomProgramme());
-    QApplication::setApplicationDisplayName(NomProgramme());
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(versionLogiciel().major)
                                             .arg(versionLogiciel().minor)

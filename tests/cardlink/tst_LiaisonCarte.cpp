@@ -272,6 +272,7 @@ private slots:
         }
         QVERIFY(fin);
         QCOMPARE(poste->finsDemandees, 1);
+        QCOMPARE(poste->codeFin, kFinEchec);
         QCOMPARE(poste->op.echanges.size(), 1);
         const auto& boite = poste->op.echanges.first();
         QCOMPARE(boite.titre, Msg[115]);

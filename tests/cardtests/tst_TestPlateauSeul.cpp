@@ -272,9 +272,23 @@ private slots:
         QVERIFY(!PortCarteEstOuvert(*banc.poste));
     }
 
-    // A cancel between the LED groups skips the groups left, and only them:
-    // the record is written and the supply discharged.
+    // ArretDemande is looked at before each group's pause: a cancel during a
+    // pause lets that group light, then skips the groups left and the run ends
+    // normally (record, label question, discharge); a cancel during the pause
+    // before the last group lights it and takes the abandon exit.
+    void annulationPendantLesLeds_data() {
+        QTest::addColumn<QByteArray>("annuleApres");
+        QTest::addColumn<int>("groupesEnvoyes"); // of kSequenceLeds, "D**T" included
+        QTest::addColumn<bool>("abandon");
+        QTest::newRow("pause avant 1 a 8") << QByteArray("D##C01P") << 3 << false;
+        QTest::newRow("pause avant 9 a 16") << QByteArray("D##C018") << 4 << false;
+        QTest::newRow("pause avant 17 a 24") << QByteArray("D##C098") << 5 << false;
+        QTest::newRow("pause avant 25 a 32") << QByteArray("D##C0A8") << 6 << true;
+    }
     void annulationPendantLesLeds() {
+        QFETCH(QByteArray, annuleApres);
+        QFETCH(int, groupesEnvoyes);
+        QFETCH(bool, abandon);
         BancCarte<> banc;
         CarteSimulee carte;
         carte.coupureApresDecharges = 1;
@@ -282,19 +296,28 @@ private slots:
         banc.imprimeDansUnFichier();
         banc.poste->op.repond("R08");
         banc.poste->op.repondNon();
-        banc.annuleApres("D##C098");
+        banc.annuleApres(annuleApres);
 
         BtTestPlateauSeul_Click(*banc.poste);
 
-        QCOMPARE(banc.commandesCommencant("D"),
-                 QList<QByteArray>({"D**T", "D##C01P", "D##C018", "D##C098"}));
-        QCOMPARE(SansHorodatage(Lit(banc.fichier(kRecord))),
-                 kDebutRecord + "   IR ok (pIR=31%)   EA ok (16 EAs detectes)(R08)   LedAR ok (32 "
-                                "detectees)\r\n");
-        QCOMPARE(banc.poste->op.echanges.size(), 2);
-        QCOMPARE(banc.bus->carte(0).decharges, 1);
-        QVERIFY(!banc.poste->historiqueInfo.contains("ABANDON du TEST sur demande utilisateur"));
-        QCOMPARE(banc.poste->info(), QString());
+        QCOMPARE(banc.commandesCommencant("D"), kSequenceLeds.mid(0, groupesEnvoyes));
+        QCOMPARE(banc.poste->historiqueInfo.contains("ABANDON du TEST sur demande utilisateur"),
+                 abandon);
+        QVERIFY(!banc.poste->BtCancelVisible());
+        QVERIFY(!PortCarteEstOuvert(*banc.poste));
+        if (abandon) {
+            QVERIFY(!QFile::exists(banc.fichier(kRecord)));
+            QCOMPARE(banc.poste->op.echanges.size(), 1); // the type only: no label question
+            QCOMPARE(banc.bus->carte(0).decharges, 0);
+            QCOMPARE(banc.poste->info(), QString("ABANDON du TEST sur demande utilisateur"));
+        } else {
+            QCOMPARE(SansHorodatage(Lit(banc.fichier(kRecord))),
+                     kDebutRecord + "   IR ok (pIR=31%)   EA ok (16 EAs detectes)(R08)   LedAR ok "
+                                    "(32 detectees)\r\n");
+            QCOMPARE(banc.poste->op.echanges.size(), 2);
+            QCOMPARE(banc.bus->carte(0).decharges, 1);
+            QCOMPARE(banc.poste->info(), QString());
+        }
     }
 
     // A cancel anywhere else ends the run without a record.

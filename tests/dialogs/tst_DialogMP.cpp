@@ -89,36 +89,56 @@ private slots:
         QCOMPARE(MotPasseSaisi, QStringLiteral("abc"));
     }
 
-    void abandon_data() {
-        QTest::addColumn<bool>("parEchap");
-        QTest::addRow("bouton fermer") << false;
-        QTest::addRow("Echap") << true;
-    }
-    void abandon() {
-        QFETCH(bool, parEchap);
+    void abandonParLeBoutonFermer() {
         MotPasseSaisi = QStringLiteral("ancien");
-        quandModal([parEchap](QWidget* w) {
+        quandModal([](QWidget* w) {
             auto* d = qobject_cast<DialogMP*>(w);
             QTest::keyClicks(d->TextMP(), QStringLiteral("tape mais pas valide"));
-            if (parEchap)
-                QTest::keyClick(d->TextMP(), Qt::Key_Escape);
-            else
-                d->close();
+            d->close();
         });
         QCOMPARE(DialogMP::Demande(nullptr, kTitre, kEntete), QString());
         QVERIFY(MotPasseSaisi.isEmpty());
     }
 
+    // Esc is not a way out: the dialog stays on screen with what was typed,
+    // and Enter still confirms it.
+    void echapNeFermePas() {
+        bool resteAffiche = false;
+        QString champApresEchap;
+        quandModal([&](QWidget* w) {
+            auto* d = qobject_cast<DialogMP*>(w);
+            QTest::keyClicks(d->TextMP(), QStringLiteral("abc"));
+            QTest::keyClick(d->TextMP(), Qt::Key_Escape);
+            QTest::keyClick(d, Qt::Key_Escape);
+            QCoreApplication::processEvents();
+            resteAffiche = d->isVisible();
+            champApresEchap = d->TextMP()->displayText();
+            QTest::keyClick(d->TextMP(), Qt::Key_Return);
+        });
+        QCOMPARE(DialogMP::Demande(nullptr, kTitre, kEntete), QStringLiteral("abc"));
+        QVERIFY(resteAffiche);
+        QCOMPARE(champApresEchap, QStringLiteral("***"));
+    }
+
+    // What the operator sees: the heading's background alternates between the
+    // selection colour and the dialog's own, at the caret's rhythm.
     void clignoteAuRythmeDuCurseur() {
         QGuiApplication::styleHints()->setCursorFlashTime(200);
         DialogMP d;
+        d.titre()->setText(kEntete);
         QCOMPARE(d.TimerFlash()->interval(), QApplication::cursorFlashTime());
         QVERIFY(!d.TimerFlash()->isActive());
         d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
         QVERIFY(d.TimerFlash()->isActive());
-        const bool avant = d.etatFlash();
-        QTRY_VERIFY_WITH_TIMEOUT(d.etatFlash() != avant, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(d.etatFlash() == avant, 10000);
+        const QColor surligne = d.palette().color(QPalette::Highlight);
+        const QColor normal = d.palette().color(QPalette::Window);
+        QVERIFY(surligne != normal);
+        const auto fondVu = [&d] { return d.titre()->grab().toImage().pixelColor(1, 1); };
+        QCOMPARE(fondVu(), normal);
+        QTRY_COMPARE_WITH_TIMEOUT(fondVu(), surligne, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(fondVu(), normal, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(fondVu(), surligne, 10000);
         QTest::keyClick(d.TextMP(), Qt::Key_Return);
         QVERIFY(!d.TimerFlash()->isActive());
     }

@@ -233,6 +233,7 @@ void TstLiaisonImprimante::serieOccupee() {
     QCOMPARE(poste.op.dernier().titre, QStringLiteral("Erreur ouverture port Imprimante"));
     QCOMPARE(poste.op.dernier().icone, Icone::Exclamation);
     QCOMPARE(poste.finsDemandees, 1);
+    QCOMPARE(poste.codeFin, kFinEchec);
 }
 
 void TstLiaisonImprimante::serieInexistante() {
@@ -240,6 +241,7 @@ void TstLiaisonImprimante::serieInexistante() {
     poste.reglages.portImp = QStringLiteral("COM99");
     QVERIFY_THROWS_EXCEPTION(FinProgrammeDemandee, Edite(poste));
     QCOMPARE(poste.op.boites(), QStringList{QStringLiteral("Le port COM99 n'existe pas")});
+    QCOMPARE(poste.codeFin, kFinEchec);
     QCOMPARE(poste.op.dernier().titre, QStringLiteral("Erreur ouverture port Imprimante"));
 }
 

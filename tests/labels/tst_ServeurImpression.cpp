@@ -126,6 +126,7 @@ void TstServeurImpression::portInvalideTermine() {
     QVERIFY_THROWS_EXCEPTION(FinProgrammeDemandee, DemarreServeurImpression(poste));
     QCOMPARE(poste.op.echanges.size(), 1);
     QVERIFY(poste.op.dernier().texte.startsWith(QStringLiteral("erreur n° ")));
+    QCOMPARE(poste.codeFin, kFinEchec);
 }
 
 void TstServeurImpression::deuxClientsSuccessifsReutilisentLeCanal1() {

@@ -41,14 +41,25 @@ private slots:
         QCOMPARE(banc.f->poste().info(), QString());
     }
 
-    // The operator's click on "Arret Test" during the EA firing of the single
-    // tray test: the test stops there, says so, and records nothing.
+    // The operator's click on "Arret Test", or any key pressed on the window,
+    // during the EA firing of the single tray test: the test stops at its next
+    // check, says so, and records nothing.
+    void arretPendantLeTestPlateau_data() {
+        QTest::addColumn<bool>("parTouche");
+        QTest::newRow("bouton Arret Test") << false;
+        QTest::newRow("touche pendant une pause") << true;
+    }
     void arretPendantLeTestPlateau() {
+        QFETCH(bool, parTouche);
         BancFenetre banc;
         QVERIFY(banc.demarre());
         banc.carte();
         banc.op.repond("R08");
-        banc.annuleApres("E##50ACD10");
+        if (parTouche)
+            banc.quandEnvoyee("E##50ACD10",
+                              [&] { QTest::keyClick(banc.f->BtTestPlateauSeul, Qt::Key_A); });
+        else
+            banc.annuleApres("E##50ACD10");
         banc.clique("BtTestPlateauSeul");
         QCOMPARE(banc.commandesCommencant("E##").last(), QByteArray("E##50ACD10"));
         QVERIFY(banc.commandesCommencant("D").isEmpty());
@@ -59,6 +70,29 @@ private slots:
         QCOMPARE(banc.textesMessages().last(), QString(" []"));
         QVERIFY(banc.op.inattendus.isEmpty());
         QVERIFY(!PortCarteEstOuvert(banc.f->poste()));
+    }
+
+    // BtSTOP clicked while a workflow searches for its card ends the program
+    // in the pause that follows the first search frame, after the closing
+    // steps (print server, message window).
+    void stopPendantLaRechercheDeCarte() {
+        BancFenetre banc;
+        QVERIFY(banc.demarre()); // no card answers
+        QStringList etapes;
+        banc.f->poste().SurFermeture([&] { etapes << QStringLiteral("fermeture"); });
+        int code = -1;
+        qsizetype recherchesAvantFin = -1;
+        banc.f->poste().arretProcessus = [&](int c) {
+            code = c;
+            recherchesAvantFin = banc.commandesCommencant("V##").size();
+            etapes << QStringLiteral("fin");
+        };
+        banc.quandEnvoyee("V##", [&] { banc.clique("BtSTOP"); });
+        banc.clique("BtVerifConnection");
+        QCOMPARE(code, kFinNormale);
+        QCOMPARE(recherchesAvantFin, 1);
+        QCOMPARE(etapes, QStringList({"fermeture", "fin"}));
+        QCOMPARE(banc.f->poste().historiqueMessages.back().texte, QString());
     }
 };
 

@@ -61,14 +61,20 @@ public:
     // Presses BtCancel as soon as `commande` has been on the wire: at the
     // first event pass after it, however short the pauses.
     void annuleApres(const QByteArray& commande) {
+        quandEnvoyee(commande, [this] { appuieCancel(); });
+    }
+    // Does `action` once, at the first event pass after `commande` has been
+    // on the wire: what an operator does during the pause that follows it.
+    void quandEnvoyee(const QByteArray& commande, std::function<void()> action) {
         veille_ = std::make_unique<QTimer>();
         veille_->setInterval(0);
-        QObject::connect(veille_.get(), &QTimer::timeout, [this, commande] {
-            if (bus->commandes().contains(commande)) {
-                veille_->stop();
-                appuieCancel();
-            }
-        });
+        QObject::connect(veille_.get(), &QTimer::timeout,
+                         [this, commande, action = std::move(action)] {
+                             if (bus->commandes().contains(commande)) {
+                                 veille_->stop();
+                                 action();
+                             }
+                         });
         veille_->start();
     }
 

@@ -4,7 +4,7 @@
 
 PosteTest::PosteTest() : Poste(op) {
     changeOperateur(op);
-    arretProcessus = [](int) {};
+    arretProcessus = [this](int code) { codeFin = code; };
     AccelerePauses(kAcceleration);
     ChargeMessagesDefaut();
     reglages.CheminProg = dossier.path();

@@ -17,6 +17,7 @@ public:
 
     OperateurScripte op;
     QTemporaryDir dossier; // CheminProg points here
+    int codeFin = -1;      // the exit status the program would have ended with
 
     // Path of a file of the trace folder.
     QString fichier(const QString& nom) const;
