@@ -1,4 +1,5 @@
 #include "DialogMP.h"
+#include "OperateurQt.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -98,6 +99,7 @@ void DialogMP::clignote() {
 
 QString DialogMP::Demande(QWidget* parent, const QString& titre, const QString& entete) {
     DialogMP dialogue(parent);
+    DevantLeMessage(dialogue);
     dialogue.setWindowTitle(titre);
     dialogue.titre()->setText(entete);
     dialogue.exec();

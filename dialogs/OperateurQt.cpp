@@ -42,6 +42,13 @@ QMessageBox::Icon iconeQt(Icone icone) {
 
 } // namespace
 
+// The picture message window stays on top of the others; a box the operator
+// must answer goes in the same layer, so the manager stacks it above the
+// message as the newer window, never behind it.
+void DevantLeMessage(QWidget& boite) {
+    boite.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
 OperateurQt::OperateurQt(QWidget* parent) : parent_(parent) {}
 
 void OperateurQt::Boite(const QString& texte, const QString& titre, Icone icone) {
@@ -49,6 +56,7 @@ void OperateurQt::Boite(const QString& texte, const QString& titre, Icone icone)
                       QMessageBox::Ok, parent_);
     boite.setObjectName(QStringLiteral("Boite"));
     boite.setTextFormat(Qt::PlainText);
+    DevantLeMessage(boite);
     boite.exec();
 }
 
@@ -63,6 +71,7 @@ bool OperateurQt::OuiNon(const QString& texte, const QString& titre, Icone icone
     boite.setDefaultButton(nonParDefaut ? QMessageBox::No : QMessageBox::Yes);
     // Closing the box is an answer No, never a silent Yes.
     boite.setEscapeButton(QMessageBox::No);
+    DevantLeMessage(boite);
     return boite.exec() == QMessageBox::Yes;
 }
 
@@ -74,6 +83,7 @@ QString OperateurQt::Saisie(const QString& invite, const QString& titre, const Q
     boite.setTextValue(defaut);
     boite.setOkButtonText(QStringLiteral("OK"));
     boite.setCancelButtonText(QStringLiteral("Annuler"));
+    DevantLeMessage(boite);
     if (boite.exec() != QDialog::Accepted)
         return {};
     return boite.textValue();

@@ -23,6 +23,9 @@ private:
     QPointer<QWidget> parent_;
 };
 
+// Keeps a dialog above the picture message window while it is open.
+void DevantLeMessage(QWidget& boite);
+
 // Texts of the station break lines with CR (or CR LF); Qt widgets want LF.
 QString TexteAffichable(const QString& texte);
 
