@@ -130,6 +130,7 @@ private slots:
     void tcpDerniereLigneArrive();
     void serieSurPseudoTerminal();
     void serieOccupee();
+    void serieInexistante_data();
     void serieInexistante();
     void cheminPeripherique();
     void lptAbsent();
@@ -236,11 +237,18 @@ void TstLiaisonImprimante::serieOccupee() {
     QCOMPARE(poste.codeFin, kFinEchec);
 }
 
+void TstLiaisonImprimante::serieInexistante_data() {
+    QTest::addColumn<QString>("numero");
+    QTest::newRow("COM99") << "99";
+    QTest::newRow("COM0, jamais le premier port") << "0";
+}
 void TstLiaisonImprimante::serieInexistante() {
+    QFETCH(QString, numero);
     PosteTest poste;
-    poste.reglages.portImp = QStringLiteral("COM99");
+    poste.reglages.portImp = QStringLiteral("COM") + numero;
     QVERIFY_THROWS_EXCEPTION(FinProgrammeDemandee, Edite(poste));
-    QCOMPARE(poste.op.boites(), QStringList{QStringLiteral("Le port COM99 n'existe pas")});
+    QCOMPARE(poste.op.boites(),
+             QStringList{QStringLiteral("Le port COM") + numero + QStringLiteral(" n'existe pas")});
     QCOMPARE(poste.codeFin, kFinEchec);
     QCOMPARE(poste.op.dernier().titre, QStringLiteral("Erreur ouverture port Imprimante"));
 }
