@@ -4,7 +4,6 @@
 #include "Plateforme.h"
 #include "Temps.h"
 
-#include <QFileInfo>
 #include <QThread>
 #include <cmath>
 #include <exception>
@@ -127,14 +126,15 @@ void OuvrePortCarte(Poste& poste, const QString& reglage) {
 
     if (!port.isOpen() && !port.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError erreur = port.error();
-        const QFileInfo fichier(liaison.peripherique_);
         // A device we may read and write that still refuses us is held by
         // someone else (lock file or exclusive mode); a refusal of access
-        // rights is reported as it is.
-        const bool refusDroits =
-            fichier.exists() && !(fichier.isReadable() && fichier.isWritable());
+        // rights says so, and what to do about it.
+        const bool refusDroits = Plateforme::AccesRefuse(liaison.peripherique_);
         QString texte;
-        if (erreur == QSerialPort::PermissionError && !refusDroits)
+        if (erreur == QSerialPort::PermissionError && refusDroits)
+            texte = QStringLiteral("Le port COM carte ") + numero + QStringLiteral(" : ") +
+                    Plateforme::ConseilAccesRefuse(liaison.peripherique_);
+        else if (erreur == QSerialPort::PermissionError)
             texte = QStringLiteral("Le port COM carte ") + numero + QLatin1Char(' ') + Msg[51];
         else if (erreur == QSerialPort::DeviceNotFoundError)
             texte = QStringLiteral("Le port COM carte ") + numero + QLatin1Char(' ') + Msg[52];

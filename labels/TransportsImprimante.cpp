@@ -78,7 +78,11 @@ void TransportSerie::ouvre() {
         QString texte;
         switch (MSCommImp_.error()) {
         case QSerialPort::PermissionError:
-            texte = port + Msg[51];
+            if (Plateforme::AccesRefuse(Plateforme::PeripheriqueSerie(numero_)))
+                texte = QStringLiteral("Le port COM") + numero_ + QStringLiteral(" : ") +
+                        Plateforme::ConseilAccesRefuse(Plateforme::PeripheriqueSerie(numero_));
+            else
+                texte = port + Msg[51];
             break;
         case QSerialPort::DeviceNotFoundError:
             texte = port + Msg[52];

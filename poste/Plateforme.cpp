@@ -2,10 +2,16 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
+
+#ifndef Q_OS_WIN
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -35,6 +41,36 @@ QString PeripheriqueSerie(const QString& port) {
     if (!ok || n < 1)
         return QStringLiteral("/dev/calvanet-aucun-port-") + p;
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+#endif
+}
+
+bool AccesRefuse(const QString& peripherique) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(peripherique);
+    return false; // Windows says "in use" and nothing else
+#else
+    const QByteArray chemin = QFile::encodeName(peripherique);
+    return ::access(chemin.constData(), F_OK) == 0 &&
+           ::access(chemin.constData(), R_OK | W_OK) != 0;
+#endif
+}
+
+QString ConseilAccesRefuse(const QString& peripherique) {
+#ifdef Q_OS_WIN
+    return QStringLiteral("accès refusé à ") + peripherique;
+#else
+    // The group that owns the device: dialout for serial ports on Debian.
+    QString groupe = QFileInfo(peripherique).group();
+    if (groupe.isEmpty() || groupe == QStringLiteral("root"))
+        groupe = QStringLiteral("dialout");
+    QString utilisateur;
+    if (const passwd* compte = ::getpwuid(::geteuid()))
+        utilisateur = QString::fromLocal8Bit(compte->pw_name);
+    return QStringLiteral("accès refusé à ") + peripherique +
+           QStringLiteral(" : l'utilisateur %1 n'a pas le droit de l'ouvrir.\r"
+                          "Ajoutez-le au groupe %2 (sudo usermod -aG %2 %1), "
+                          "puis ouvrez une nouvelle session.")
+               .arg(utilisateur, groupe);
 #endif
 }
 

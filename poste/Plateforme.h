@@ -11,6 +11,14 @@ namespace Plateforme {
 // /dev/ttyS(N-1) on POSIX systems.
 QString PeripheriqueSerie(const QString& port);
 
+// Whether a device exists but this user may not read and write it (as
+// opposed to a port held by another program).
+bool AccesRefuse(const QString& peripherique);
+
+// For the operator, after an opening refused for lack of rights: the device,
+// then what to do ("Ajoutez l'utilisateur ... au groupe dialout ..." here).
+QString ConseilAccesRefuse(const QString& peripherique);
+
 // Parallel port N: LPTN on Windows, /dev/lp(N-1) on POSIX systems.
 QString PeripheriqueParallele(int numero);
 
