@@ -113,17 +113,21 @@ void ServeurImpression::AccepteConnexionImpression() {
             continue;
         }
 
-        int libre = 0;
-        int servis = 0;
+        // A channel whose client left, or whose connection broke, is freed
+        // here so that it can serve again. Events run after each: another
+        // connection may be accepted meanwhile, so the channel is chosen only
+        // afterwards, and taken with no event pass in between.
         for (int i = 1; i <= nombreCanaux(); ++i) {
-            // A channel whose client left, or whose connection broke, is
-            // freed here so that it can serve again.
             const EtatSocket etat = etatCanal(i);
             if (etat == EtatSocket::FermetureParHomologue || etat == EtatSocket::Erreur) {
                 poste_.Message(TextesServeur::liberation + QString::number(i), 0);
                 fermeCanal(i);
                 LaisseTourner();
             }
+        }
+        int libre = 0;
+        int servis = 0;
+        for (int i = 1; i <= nombreCanaux(); ++i) {
             if (etatCanal(i) == EtatSocket::Ferme) {
                 if (libre == 0)
                     libre = i;

@@ -90,6 +90,7 @@ private slots:
     void portInvalideTermine();
     void deuxClientsSuccessifsReutilisentLeCanal1();
     void deuxClientsEnMemeTempsDeuxCanaux();
+    void deuxClientsPendantLaLiberationDeCanaux();
     void vingtClientsEnMemeTemps();
     void etiquetteEnPetitsMorceaux();
     void deuxEtiquettesDansUneConnexion();
@@ -161,6 +162,45 @@ void TstServeurImpression::deuxClientsEnMemeTempsDeuxCanaux() {
     QCOMPARE(banc.serveur().etatCanal(2), EtatSocket::Connecte);
     const QStringList textes = Textes(banc.poste);
     QVERIFY(textes.contains(QStringLiteral("port connecté sur canal 2   IP client : 127.0.0.1")));
+}
+
+// Channel 1 closed, channels 2 and 3 waiting to be freed, two clients
+// connecting together: the accept that frees channels lets events run, and
+// the second accept must not take the channel the first one has chosen.
+void TstServeurImpression::deuxClientsPendantLaLiberationDeCanaux() {
+    Banc banc;
+    auto c1 = banc.client();
+    auto c2 = banc.client();
+    auto c3 = banc.client();
+    QVERIFY(c1 && c2 && c3);
+    QTRY_COMPARE(banc.serveur().nombreCanaux(), 3);
+    // Channel 1 closes itself: more than the limit without a print command.
+    const QByteArray ligne = "A2,4,0,4,1,1,N,\"" + QByteArray(200, 'x') + "\"\r\n";
+    for (int i = 0; i < 6000 && c1->state() == QAbstractSocket::ConnectedState; ++i) {
+        c1->write(ligne);
+        if (i % 100 == 0)
+            QTest::qWait(1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(banc.serveur().etatCanal(1), EtatSocket::Ferme, 20000);
+    c2->disconnectFromHost();
+    c3->disconnectFromHost();
+    QTRY_VERIFY(banc.serveur().etatCanal(2) != EtatSocket::Connecte &&
+                banc.serveur().etatCanal(3) != EtatSocket::Connecte);
+
+    QTcpSocket a;
+    QTcpSocket b;
+    a.connectToHost(QHostAddress::LocalHost, banc.port);
+    b.connectToHost(QHostAddress::LocalHost, banc.port);
+    QTRY_VERIFY(a.state() == QAbstractSocket::ConnectedState &&
+                b.state() == QAbstractSocket::ConnectedState);
+    a.write(EtiquetteNumero(41));
+    b.write(EtiquetteNumero(42));
+    a.flush();
+    b.flush();
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 2, 20000);
+    const QList<QByteArray> travaux = banc.imprimante().travaux();
+    QCOMPARE(QSet<QByteArray>(travaux.begin(), travaux.end()),
+             QSet<QByteArray>({EtiquetteNumero(41), EtiquetteNumero(42)}));
 }
 
 void TstServeurImpression::vingtClientsEnMemeTemps() {
