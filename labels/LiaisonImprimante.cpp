@@ -70,7 +70,11 @@ void LiaisonImprimante::VideFile() {
         imprimeFile();
 }
 
+// Waiting for a printer lets events run; a workflow started from that wait
+// would queue its label behind these jobs and ask the operator to stick a
+// label not yet printed: none starts until the queue is out.
 void LiaisonImprimante::imprimeFile() {
+    const Poste::Occupe occupe(poste_);
     vidage_ = true;
     try {
         while (!file_.isEmpty()) {

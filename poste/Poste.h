@@ -81,6 +81,21 @@ public:
     // card port is one) is refused, with Refus(), while another one runs.
     void Execute(const std::function<void()>& action, const QString& nom, bool exclusif);
     bool travailEnCours() const { return travailEnCours_; }
+    // Marks the station busy while it lives, outside any click (the print
+    // server waiting for its printer): exclusive jobs are refused meanwhile.
+    class Occupe {
+    public:
+        explicit Occupe(Poste& poste) : poste_(poste), avant_(poste.travailEnCours_) {
+            poste_.travailEnCours_ = true;
+        }
+        ~Occupe() { poste_.travailEnCours_ = avant_; }
+        Occupe(const Occupe&) = delete;
+        Occupe& operator=(const Occupe&) = delete;
+
+    private:
+        Poste& poste_;
+        bool avant_;
+    };
     // True once an end of the program was requested (tests: the process goes on).
     bool programmeTermine() const { return termine_; }
     // A click refused by the job guard; the program beeps.

@@ -11,6 +11,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -91,6 +92,7 @@ private slots:
     void deuxClientsSuccessifsReutilisentLeCanal1();
     void deuxClientsEnMemeTempsDeuxCanaux();
     void deuxClientsPendantLaLiberationDeCanaux();
+    void aucunTravailPendantLAttenteDeLImprimante();
     void vingtClientsEnMemeTemps();
     void etiquetteEnPetitsMorceaux();
     void deuxEtiquettesDansUneConnexion();
@@ -201,6 +203,32 @@ void TstServeurImpression::deuxClientsPendantLaLiberationDeCanaux() {
     const QList<QByteArray> travaux = banc.imprimante().travaux();
     QCOMPARE(QSet<QByteArray>(travaux.begin(), travaux.end()),
              QSet<QByteArray>({EtiquetteNumero(41), EtiquetteNumero(42)}));
+}
+
+// While a client's label waits for the printer, events run: a workflow
+// clicked then is refused (its own label would print after it asked the
+// operator to stick it); once the label is out, workflows run again.
+void TstServeurImpression::aucunTravailPendantLAttenteDeLImprimante() {
+    Banc banc;
+    int tentatives = 0;
+    bool lance = false;
+    QTimer veille;
+    veille.setInterval(0);
+    connect(&veille, &QTimer::timeout, this, [&] {
+        if (tentatives == 0 && LiaisonImprimante::de(banc.poste).occupee()) {
+            ++tentatives;
+            banc.poste.Execute([&] { lance = true; }, QStringLiteral("BtAttribuSN"), true);
+        }
+    });
+    veille.start();
+    banc.envoie(EtiquetteNumero(7));
+    QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().nombreEtiquettes(), 1, 20000);
+    veille.stop();
+    QCOMPARE(tentatives, 1);
+    QVERIFY(!lance);
+    QTRY_VERIFY(!LiaisonImprimante::de(banc.poste).occupee());
+    banc.poste.Execute([&] { lance = true; }, QStringLiteral("BtAttribuSN"), true);
+    QVERIFY(lance);
 }
 
 void TstServeurImpression::vingtClientsEnMemeTemps() {
