@@ -9,11 +9,14 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <sodium.h>
+
 namespace {
 
-const QString kEntete = QStringLiteral("pbkdf2-sha256");
+const QString kEnteteArgon2 = QStringLiteral("argon2id");
+const QString kEntetePbkdf2 = QStringLiteral("pbkdf2-sha256"); // files written before, still read
 constexpr int kTailleEmpreinte = 32;
-constexpr int kTailleSel = 16;
+constexpr int kTailleSel = crypto_pwhash_SALTBYTES;
 
 QString Invalide(const QString& chemin, int ligne, const QString& raison) {
     QString texte = QStringLiteral("fichier des mots de passe operateurs invalide : ") + chemin;
@@ -65,11 +68,20 @@ QString CheminFichierMotsDePasse() {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("operateurs.mdp"));
 }
 
-QByteArray FichierMotsDePasse::Derive(const QString& motDePasse, const QByteArray& sel,
-                                      int iterations) {
-    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256,
-                                              motDePasse.toUpper().toUtf8(), sel, iterations,
-                                              kTailleEmpreinte);
+QByteArray FichierMotsDePasse::Derive(const QString& motDePasse, const Parametres& p) {
+    const QByteArray texte = motDePasse.toUpper().toUtf8();
+    if (p.algorithme == Algorithme::Pbkdf2)
+        return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, texte, p.sel,
+                                                  p.iterations, kTailleEmpreinte);
+    QByteArray cle(kTailleEmpreinte, Qt::Uninitialized);
+    if (sodium_init() < 0 || p.sel.size() != kTailleSel ||
+        crypto_pwhash(reinterpret_cast<unsigned char*>(cle.data()), kTailleEmpreinte,
+                      texte.constData(), static_cast<unsigned long long>(texte.size()),
+                      reinterpret_cast<const unsigned char*>(p.sel.constData()),
+                      static_cast<unsigned long long>(p.iterations),
+                      static_cast<size_t>(p.memoireKio) * 1024, crypto_pwhash_ALG_ARGON2ID13) != 0)
+        return {}; // out of memory: matches no digest
+    return cle;
 }
 
 bool FichierMotsDePasse::FormeValide(const QString& motDePasse) {
@@ -77,12 +89,52 @@ bool FichierMotsDePasse::FormeValide(const QString& motDePasse) {
     return forme.match(motDePasse.toUpper()).hasMatch();
 }
 
+bool FichierMotsDePasse::LitEnTete(const QStringList& champs, Parametres* p, QString* raison) {
+    const QString attendu = QStringLiteral("en-tete attendu : ") + kEnteteArgon2 +
+                            QStringLiteral(" passes memoire(Kio) sel, ou ") + kEntetePbkdf2 +
+                            QStringLiteral(" iterations sel");
+    bool ok = false;
+    if (champs.size() == 4 && champs[0] == kEnteteArgon2) {
+        p->algorithme = Algorithme::Argon2id;
+        p->iterations = champs[1].toInt(&ok);
+        bool okMemoire = false;
+        p->memoireKio = champs[2].toInt(&okMemoire);
+        if (!ok || !okMemoire || p->iterations < kPassesArgon2 ||
+            p->memoireKio < kMemoireArgon2Kio || p->memoireKio > kMemoireArgon2MaxKio) {
+            *raison = QStringLiteral("au moins %1 passes et %2 Kio (au plus %3 Kio)")
+                          .arg(kPassesArgon2)
+                          .arg(kMemoireArgon2Kio)
+                          .arg(kMemoireArgon2MaxKio);
+            return false;
+        }
+        if (!Base64Strict(champs[3], &p->sel) || p->sel.size() != kTailleSel) {
+            *raison = QStringLiteral("sel illisible");
+            return false;
+        }
+        return true;
+    }
+    if (champs.size() == 3 && champs[0] == kEntetePbkdf2) {
+        p->algorithme = Algorithme::Pbkdf2;
+        p->iterations = champs[1].toInt(&ok);
+        if (!ok || p->iterations < kIterationsMinimum) {
+            *raison = QStringLiteral("au moins %1 iterations").arg(kIterationsMinimum);
+            return false;
+        }
+        if (!Base64Strict(champs[2], &p->sel) || p->sel.size() < 8) {
+            *raison = QStringLiteral("sel illisible");
+            return false;
+        }
+        return true;
+    }
+    *raison = attendu;
+    return false;
+}
+
 bool FichierMotsDePasse::Lit(const QString& chemin, QString* erreur) {
     auto echec = [&](const QString& texte) {
         if (erreur)
             *erreur = texte;
-        iterations_ = 0;
-        sel_.clear();
+        parametres_ = {};
         empreintes_.clear();
         return false;
     };
@@ -96,9 +148,9 @@ bool FichierMotsDePasse::Lit(const QString& chemin, QString* erreur) {
     if (f.error() != QFileDevice::NoError)
         return echec(Invalide(chemin, 0, f.errorString()));
 
-    iterations_ = 0;
-    sel_.clear();
+    parametres_ = {};
     empreintes_.clear();
+    bool enTeteLu = false;
     QSet<QChar> vus;
     const QList<QByteArray> lignes = contenu.split('\n');
     for (int i = 0; i < lignes.size(); ++i) {
@@ -107,20 +159,11 @@ bool FichierMotsDePasse::Lit(const QString& chemin, QString* erreur) {
         if (ligne.isEmpty() || ligne.startsWith(QLatin1Char('#')))
             continue;
         const QStringList champs = ligne.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (iterations_ == 0) {
-            bool ok = false;
-            if (champs.size() != 3 || champs[0] != kEntete)
-                return echec(Invalide(chemin, numero,
-                                      QStringLiteral("en-tete attendu : ") + kEntete +
-                                          QStringLiteral(" iterations sel")));
-            const int n = champs[1].toInt(&ok);
-            if (!ok || n < kIterationsMinimum)
-                return echec(
-                    Invalide(chemin, numero,
-                             QStringLiteral("au moins %1 iterations").arg(kIterationsMinimum)));
-            if (!Base64Strict(champs[2], &sel_) || sel_.size() < 8)
-                return echec(Invalide(chemin, numero, QStringLiteral("sel illisible")));
-            iterations_ = n;
+        if (!enTeteLu) {
+            QString raison;
+            if (!LitEnTete(champs, &parametres_, &raison))
+                return echec(Invalide(chemin, numero, raison));
+            enTeteLu = true;
             continue;
         }
         if (champs.size() != 2 || champs[0].size() != 1)
@@ -138,7 +181,7 @@ bool FichierMotsDePasse::Lit(const QString& chemin, QString* erreur) {
         vus.insert(code);
         empreintes_.append({code, empreinte});
     }
-    if (iterations_ == 0)
+    if (!enTeteLu)
         return echec(Invalide(chemin, 0, QStringLiteral("fichier vide")));
     if (empreintes_.isEmpty())
         return echec(Invalide(chemin, 0, QStringLiteral("aucun operateur")));
@@ -148,7 +191,9 @@ bool FichierMotsDePasse::Lit(const QString& chemin, QString* erreur) {
 std::optional<QChar> FichierMotsDePasse::CodeDuMotDePasse(const QString& motDePasse) const {
     if (empreintes_.isEmpty() || motDePasse.isEmpty())
         return std::nullopt;
-    const QByteArray cle = Derive(motDePasse, sel_, iterations_);
+    const QByteArray cle = Derive(motDePasse, parametres_);
+    if (cle.size() != kTailleEmpreinte)
+        return std::nullopt;
     for (const auto& [code, empreinte] : empreintes_) {
         // Compare every byte so the time taken says nothing about the digest.
         unsigned char difference = 0;
@@ -161,8 +206,8 @@ std::optional<QChar> FichierMotsDePasse::CodeDuMotDePasse(const QString& motDePa
 }
 
 bool FichierMotsDePasse::Ecrit(const QString& chemin,
-                               const QList<std::pair<QChar, QString>>& motsDePasse, QString* erreur,
-                               int iterations) {
+                               const QList<std::pair<QChar, QString>>& motsDePasse,
+                               QString* erreur) {
     auto echec = [&](const QString& texte) {
         if (erreur)
             *erreur = texte;
@@ -170,8 +215,6 @@ bool FichierMotsDePasse::Ecrit(const QString& chemin,
     };
     if (motsDePasse.isEmpty())
         return echec(QStringLiteral("aucun mot de passe donne"));
-    if (iterations < kIterationsMinimum)
-        return echec(QStringLiteral("au moins %1 iterations").arg(kIterationsMinimum));
     QSet<QChar> codes;
     QSet<QString> textes;
     for (const auto& [code, mdp] : motsDePasse) {
@@ -189,20 +232,27 @@ bool FichierMotsDePasse::Ecrit(const QString& chemin,
         textes.insert(mdp.toUpper());
     }
 
-    QByteArray sel(kTailleSel, Qt::Uninitialized);
-    for (auto& o : sel)
+    Parametres p;
+    p.algorithme = Algorithme::Argon2id;
+    p.iterations = kPassesArgon2;
+    p.memoireKio = kMemoireArgon2Kio;
+    p.sel = QByteArray(kTailleSel, Qt::Uninitialized);
+    for (auto& o : p.sel)
         o = static_cast<char>(QRandomGenerator::system()->bounded(256));
 
     QByteArray contenu =
         "# Mots de passe des operateurs Calvanet (ecrit par calvanet-motsdepasse)\n";
-    contenu +=
-        kEntete.toLatin1() + ' ' + QByteArray::number(iterations) + ' ' + sel.toBase64() + '\n';
+    contenu += kEnteteArgon2.toLatin1() + ' ' + QByteArray::number(p.iterations) + ' ' +
+               QByteArray::number(p.memoireKio) + ' ' + p.sel.toBase64() + '\n';
     // Keep the table's order, so that the file reads like the rights table.
     for (const auto& d : TableOperateurs())
         for (const auto& [code, mdp] : motsDePasse)
-            if (code == d.code)
-                contenu +=
-                    QString(code).toLatin1() + ' ' + Derive(mdp, sel, iterations).toBase64() + '\n';
+            if (code == d.code) {
+                const QByteArray empreinte = Derive(mdp, p);
+                if (empreinte.size() != kTailleEmpreinte)
+                    return echec(QStringLiteral("memoire insuffisante pour calculer l'empreinte"));
+                contenu += QString(code).toLatin1() + ' ' + empreinte.toBase64() + '\n';
+            }
 
     QSaveFile f(chemin);
     if (!f.open(QIODevice::WriteOnly) || f.write(contenu) != contenu.size() || !f.commit())

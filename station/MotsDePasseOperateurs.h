@@ -1,10 +1,12 @@
 #pragma once
 // Operator login: the fixed code -> rights table, and the installation file
-// that holds one salted PBKDF2-HMAC-SHA256 digest of each operator's password.
-// The passwords themselves never appear in the program.
+// that holds one salted Argon2id digest of each operator's password (files
+// of PBKDF2-HMAC-SHA256 digests written before are still read). The
+// passwords themselves never appear in the program.
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 #include <utility>
@@ -25,10 +27,14 @@ std::optional<DroitsOperateur> DroitsDuCode(QChar code);
 // else "operateurs.mdp" beside the program.
 QString CheminFichierMotsDePasse();
 
-inline constexpr int kIterationsMinimum = 200000;
+// Argon2id as the current guidance asks at least: 19 MiB, 2 passes, one lane.
+inline constexpr int kPassesArgon2 = 2;
+inline constexpr int kMemoireArgon2Kio = 19 * 1024;
+inline constexpr int kMemoireArgon2MaxKio = 1024 * 1024; // a file may not ask for more than 1 GiB
+inline constexpr int kIterationsMinimum = 200000;        // PBKDF2 files
 
 // File layout (text, UTF-8, "#" lines and blank lines ignored):
-//   pbkdf2-sha256 <iterations> <salt, base64>
+//   argon2id <passes> <memory, KiB> <salt, base64>      (or: pbkdf2-sha256 <iterations> <salt>)
 //   <operator code> <digest of the upper-cased password, base64>   (one per operator)
 class FichierMotsDePasse {
 public:
@@ -48,12 +54,20 @@ public:
     // Writes a new file (fresh salt) atomically. Refuses unknown or repeated
     // codes, passwords of the wrong form and a password given to two codes.
     static bool Ecrit(const QString& chemin, const QList<std::pair<QChar, QString>>& motsDePasse,
-                      QString* erreur = nullptr, int iterations = kIterationsMinimum);
+                      QString* erreur = nullptr);
 
 private:
-    static QByteArray Derive(const QString& motDePasse, const QByteArray& sel, int iterations);
+    enum class Algorithme { Argon2id, Pbkdf2 };
+    struct Parametres {
+        Algorithme algorithme = Algorithme::Argon2id;
+        int iterations = 0; // passes (Argon2id) or iterations (PBKDF2)
+        int memoireKio = 0; // Argon2id only
+        QByteArray sel;
+    };
+    static bool LitEnTete(const QStringList& champs, Parametres* p, QString* raison);
+    // Empty when the digest cannot be computed (memory refused).
+    static QByteArray Derive(const QString& motDePasse, const Parametres& p);
 
-    int iterations_ = 0;
-    QByteArray sel_;
+    Parametres parametres_;
     QList<std::pair<QChar, QByteArray>> empreintes_;
 };

@@ -57,6 +57,16 @@ private slots:
             << QByteArray("pbkdf2-sha256 1000 MDEyMzQ1Njc4OWFiY2RlZg==\n") << "au moins 200000";
         QTest::newRow("sel illisible")
             << QByteArray("pbkdf2-sha256 200000 ***\n") << "sel illisible";
+        const QByteArray sel = QByteArray("0123456789abcdef").toBase64();
+        QTest::newRow("argon2id une passe")
+            << QByteArray("argon2id 1 19456 " + sel + "\n") << "au moins 2 passes et 19456 Kio";
+        QTest::newRow("argon2id peu de memoire")
+            << QByteArray("argon2id 2 4096 " + sel + "\n") << "au moins 2 passes et 19456 Kio";
+        QTest::newRow("argon2id memoire demesuree")
+            << QByteArray("argon2id 2 99999999 " + sel + "\n") << "au plus 1048576 Kio";
+        QTest::newRow("argon2id sel court")
+            << QByteArray("argon2id 2 19456 MDEy\n") << "sel illisible";
+        QTest::newRow("argon2id sans sel") << QByteArray("argon2id 2 19456\n") << "en-tete attendu";
         QTest::newRow("aucun operateur") << entete << "aucun operateur";
         QTest::newRow("code inconnu")
             << entete + "Z" + empreinte << "ligne 2 : code operateur inconnu";
@@ -97,12 +107,50 @@ private slots:
         QVERIFY(CheminFichierMotsDePasse().endsWith("/operateurs.mdp"));
     }
 
+    // The command writes Argon2id digests (19 MiB, 2 passes); the station
+    // logs in with them, in any letter case.
+    void ecritArgon2id() {
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath("operateurs.mdp");
+        QString erreur;
+        QVERIFY2(
+            FichierMotsDePasse::Ecrit(chemin, {{u'Y', "ABCDEFG1"}, {u'C', "RAILS007"}}, &erreur),
+            qPrintable(erreur));
+        QFile lu(chemin);
+        QVERIFY(lu.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lignes = lu.readAll().split('\n');
+        QVERIFY(lignes.size() >= 4);
+        QVERIFY2(lignes[1].startsWith("argon2id 2 19456 "), lignes[1].constData());
+        QVERIFY(lignes[2].startsWith("Y "));
+        QVERIFY(lignes[3].startsWith("C "));
+        FichierMotsDePasse f;
+        QVERIFY2(f.Lit(chemin, &erreur), qPrintable(erreur));
+        QCOMPARE(f.CodeDuMotDePasse("ABCDEFG1"), std::optional<QChar>(u'Y'));
+        QCOMPARE(f.CodeDuMotDePasse("rails007"), std::optional<QChar>(u'C'));
+        QCOMPARE(f.CodeDuMotDePasse("ABCDEFG2"), std::nullopt);
+    }
+
+    // A file written with the PBKDF2 digests of earlier installations still
+    // logs its operators in.
+    void ancienFichierPbkdf2() {
+        FichierMotsDePasse f;
+        QString erreur;
+        QVERIFY2(f.Lit(QStringLiteral(CALVANET_MDP_PBKDF2), &erreur), qPrintable(erreur));
+        QCOMPARE(f.nombreOperateurs(), 19);
+        QCOMPARE(f.CodeDuMotDePasse("DEMOY001"), std::optional<QChar>(u'Y'));
+        QCOMPARE(f.CodeDuMotDePasse("demo5001"), std::optional<QChar>(u'5'));
+        QCOMPARE(f.CodeDuMotDePasse("DEMO5002"), std::nullopt);
+    }
+
     // The demo file holds the 19 operators with the passwords the README gives.
     void fichierDemo() {
         FichierMotsDePasse f;
         QString erreur;
         QVERIFY2(f.Lit(Demo(), &erreur), qPrintable(erreur));
         QCOMPARE(f.nombreOperateurs(), 19);
+        QFile lu(Demo());
+        QVERIFY(lu.open(QIODevice::ReadOnly));
+        QVERIFY(lu.readAll().contains("\nargon2id 2 19456 "));
         QCOMPARE(f.CodeDuMotDePasse("DEMOY001"), std::optional<QChar>(u'Y'));
         QCOMPARE(f.CodeDuMotDePasse("demoi001"), std::optional<QChar>(u'I'));
     }

@@ -44,7 +44,7 @@ private slots:
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
         QVERIFY(!contenu.contains("SECRET01") && !contenu.contains("secret01"));
-        QVERIFY(contenu.contains("pbkdf2-sha256 200000 "));
+        QVERIFY(contenu.contains("\nargon2id 2 19456 "));
 
         FichierMotsDePasse f;
         QString erreur;
