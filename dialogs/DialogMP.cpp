@@ -1,5 +1,7 @@
 #include "DialogMP.h"
 
+#include "TraduitFeuille.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,8 +20,6 @@ DialogMP::DialogMP(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DialogMP"));
     setWindowTitle(QStringLiteral("Boîte de dialogue"));
     setModal(true);
-    // The translation of the dialog's texts (form name "DialogMP") goes here
-    // once the translation database is built.
 
     titre_ = new QLabel(this);
     titre_->setObjectName(QStringLiteral("titre"));
@@ -47,6 +47,7 @@ DialogMP::DialogMP(QWidget* parent) : QDialog(parent) {
     disposition->addWidget(textMP_);
     disposition->addWidget(label1_);
     setMinimumWidth(320);
+    TraduitFeuille(this, QStringLiteral("DialogMP"));
 
     timerFlash_ = new QTimer(this);
     timerFlash_->setObjectName(QStringLiteral("TimerFlash"));
