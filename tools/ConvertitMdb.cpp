@@ -5,10 +5,9 @@
 //        Access file is kept as <fichier.mdb>.jet and `ft` needs no change
 //   calvanet-convertitmdb <fichier.mdb> <nouvelle base>
 #include "BaseTraductions.h"
-#include "LectureJet.h"
+#include "ConversionJet.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFile>
 #include <QTextStream>
 
@@ -22,12 +21,6 @@ QTextStream& Sortie() {
 int Echec(const QString& texte) {
     Sortie() << texte << Qt::endl;
     return 1;
-}
-
-bool Vrai(const QString& valeur) {
-    const QString v = valeur.trimmed();
-    return !v.isEmpty() && v != QStringLiteral("0") &&
-           v.compare(QStringLiteral("false"), Qt::CaseInsensitive) != 0;
 }
 
 } // namespace
@@ -45,12 +38,10 @@ int main(int argc, char* argv[]) {
     }
     const QString source = arguments[1];
     const bool surPlace = arguments.size() == 2;
-    const QString destination = surPlace ? source : arguments[2];
     const QString sauvegarde = source + QStringLiteral(".jet");
+    const QString destination = surPlace ? source + QStringLiteral(".sqlite") : arguments[2];
     if (!BaseTraductions::EstFichierJet(source))
         return Echec(source + QStringLiteral(" : ce n'est pas une base Access (Jet)"));
-    if (!surPlace && QFile::exists(destination))
-        return Echec(destination + QStringLiteral(" existe deja : rien n'est remplace"));
     if (surPlace && QFile::exists(sauvegarde))
         return Echec(sauvegarde + QStringLiteral(" existe deja : rien n'est remplace"));
 
@@ -58,60 +49,23 @@ int main(int argc, char* argv[]) {
     QString erreur;
     if (!LitTableJet(source, QStringLiteral("Traductions"), &table, &erreur))
         return Echec(erreur);
-    QList<int> colonne;
-    for (const QString& champ : BaseTraductions::kChamps) {
-        qsizetype i = table.colonnes.size() - 1;
-        while (i >= 0 && table.colonnes[i].compare(champ, Qt::CaseInsensitive) != 0)
-            --i;
-        if (i < 0)
-            return Echec(source + QStringLiteral(" : la table Traductions n'a pas de champ ") +
-                         champ);
-        colonne << static_cast<int>(i);
-    }
-
-    // Written aside and put in place whole: an interrupted conversion leaves
-    // no half-made base under the name the station opens.
-    const QString provisoire = destination + QStringLiteral(".conversion");
-    QFile::remove(provisoire);
-    ErreurBase e;
-    if (!BaseTraductions::Cree(provisoire, &e))
-        return Echec(provisoire + QStringLiteral(" : ") + e.description);
-    {
-        BaseTraductions base(provisoire);
-        bool ok = base.Ouvre() == BaseTraductions::Ouverture::Ouverte && base.Commence();
-        for (const QStringList& l : table.lignes) {
-            if (!ok)
-                break;
-            EnregistrementTraduction r;
-            r.Tformulaire = l[colonne[0]];
-            r.Ttype = l[colonne[1]];
-            r.Tname = l[colonne[2]];
-            r.Tcaption = l[colonne[3]];
-            r.Ttooltiptext = l[colonne[4]];
-            r.tdefcaption = l[colonne[5]];
-            r.tdeftooltiptext = l[colonne[6]];
-            r.tcommentaire = l[colonne[7]];
-            r.tDate = QDateTime::fromString(l[colonne[8]], QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            r.tFlagpassage = Vrai(l[colonne[9]]);
-            ok = base.Ajoute(r);
+    if (!ConvertitTraductions(table, destination, &erreur))
+        return Echec(source + QStringLiteral(" : ") + erreur);
+    if (surPlace) {
+        // The Access file steps aside and the new base takes its name.
+        if (!QFile::rename(source, sauvegarde)) {
+            QFile::remove(destination);
+            return Echec(source + QStringLiteral(" : impossible de le renommer en ") + sauvegarde);
         }
-        ok = ok && base.Valide();
-        if (!ok) {
-            const QString raison = base.erreur().description;
-            QFile::remove(provisoire);
-            return Echec(provisoire + QStringLiteral(" : ") + raison);
-        }
+        if (!QFile::rename(destination, source))
+            return Echec(source + QStringLiteral(" : la base convertie est restee sous le nom ") +
+                         destination);
     }
-    if (surPlace && !QFile::rename(source, sauvegarde)) {
-        QFile::remove(provisoire);
-        return Echec(source + QStringLiteral(" : impossible de le renommer en ") + sauvegarde);
-    }
-    if (!QFile::rename(provisoire, destination))
-        return Echec(destination + QStringLiteral(" : impossible d'y mettre la base convertie ") +
-                     provisoire);
-    Sortie() << table.lignes.size() << " enregistrement(s) copie(s) dans " << destination;
+    Sortie() << table.lignes.size() << " enregistrement(s) copie(s) dans " << source;
     if (surPlace)
         Sortie() << " (base Access gardee : " << sauvegarde << ")";
+    else
+        Sortie() << " -> " << destination;
     Sortie() << Qt::endl;
     return 0;
 }

@@ -1,5 +1,8 @@
-#include "LectureJet.h"
+#include "ConversionJet.h"
 
+#include "BaseTraductions.h"
+
+#include <QDateTime>
 #include <QFile>
 #include <memory>
 #include <vector>
@@ -28,6 +31,12 @@ Mdb Ouvre(const QString& fichier, QString* erreur) {
     }
     mdb_set_date_fmt(mdb.get(), "%Y-%m-%d %H:%M:%S");
     return mdb;
+}
+
+bool Vrai(const QString& valeur) {
+    const QString v = valeur.trimmed();
+    return !v.isEmpty() && v != QStringLiteral("0") &&
+           v.compare(QStringLiteral("false"), Qt::CaseInsensitive) != 0;
 }
 
 bool EstTableUtilisateur(const MdbCatalogEntry* e) {
@@ -85,6 +94,69 @@ bool LitTableJet(const QString& fichier, const QString& nom, TableJet* table, QS
         for (unsigned int c = 0; c < n; ++c)
             ligne << QString::fromUtf8(valeurs[c].data(), std::max(longueurs[c], 0));
         table->lignes << ligne;
+    }
+    return true;
+}
+
+bool ConvertitTraductions(const TableJet& table, const QString& destination, QString* erreur) {
+    if (QFile::exists(destination)) {
+        *erreur = destination + QStringLiteral(" existe deja : rien n'est remplace");
+        return false;
+    }
+    QList<int> colonne;
+    for (const QString& champ : BaseTraductions::kChamps) {
+        qsizetype i = table.colonnes.size() - 1;
+        while (i >= 0 && table.colonnes[i].compare(champ, Qt::CaseInsensitive) != 0)
+            --i;
+        if (i < 0) {
+            *erreur = QStringLiteral("la table Traductions n'a pas de champ ") + champ;
+            return false;
+        }
+        colonne << static_cast<int>(i);
+    }
+
+    // Written aside and put in place whole: an interrupted conversion leaves
+    // no half-made base under the name the station opens.
+    const QString provisoire = destination + QStringLiteral(".conversion");
+    QFile::remove(provisoire);
+    ErreurBase e;
+    if (!BaseTraductions::Cree(provisoire, &e)) {
+        *erreur = provisoire + QStringLiteral(" : ") + e.description;
+        return false;
+    }
+    bool ok = false;
+    {
+        BaseTraductions base(provisoire);
+        ok = base.Ouvre() == BaseTraductions::Ouverture::Ouverte && base.Commence();
+        for (const QStringList& l : table.lignes) {
+            if (!ok)
+                break;
+            EnregistrementTraduction r;
+            r.Tformulaire = l.value(colonne[0]);
+            r.Ttype = l.value(colonne[1]);
+            r.Tname = l.value(colonne[2]);
+            r.Tcaption = l.value(colonne[3]);
+            r.Ttooltiptext = l.value(colonne[4]);
+            r.tdefcaption = l.value(colonne[5]);
+            r.tdeftooltiptext = l.value(colonne[6]);
+            r.tcommentaire = l.value(colonne[7]);
+            r.tDate =
+                QDateTime::fromString(l.value(colonne[8]), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            r.tFlagpassage = Vrai(l.value(colonne[9]));
+            ok = base.Ajoute(r);
+        }
+        ok = ok && base.Valide();
+        if (!ok)
+            *erreur = provisoire + QStringLiteral(" : ") + base.erreur().description;
+    }
+    if (!ok) {
+        QFile::remove(provisoire);
+        return false;
+    }
+    if (!QFile::rename(provisoire, destination)) {
+        QFile::remove(provisoire);
+        *erreur = destination + QStringLiteral(" : impossible d'y mettre la base convertie");
+        return false;
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Reading one table of an Access (Jet) database file with mdbtools' libmdb:
-// the older station's translation bases are such files.
+// The older station's translation bases are Access (Jet) files: one of their
+// tables read with mdbtools' libmdb, and the table Traductions copied into a
+// new translation base of this station.
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,3 +17,9 @@ bool LitTableJet(const QString& fichier, const QString& nom, TableJet* table, QS
 
 // The names of the user tables of the file.
 QStringList TablesJet(const QString& fichier, QString* erreur);
+
+// Writes the records of `table` (the table Traductions of an Access base,
+// fields found without regard to case) into the new translation base
+// `destination`, which must not exist. All or nothing: on failure no file is
+// left there, and `erreur` says why (a missing field names it).
+bool ConvertitTraductions(const TableJet& table, const QString& destination, QString* erreur);
