@@ -21,17 +21,6 @@ void Boite(const QString& texte, const QString& titre = {}, Icone icone = Icone:
         op->Boite(texte, titre, icone);
 }
 
-// The number as the old tool read it: its leading digits.
-int Numero(const QString& chiffres) {
-    int n = 0;
-    for (QChar c : chiffres) {
-        if (!c.isDigit())
-            break;
-        n = n * 10 + c.digitValue();
-    }
-    return n;
-}
-
 } // namespace
 
 ListeMessages LitListeMessages(const QStringList& lignes) {
@@ -39,7 +28,7 @@ ListeMessages LitListeMessages(const QStringList& lignes) {
     for (const QString& ligne : lignes) {
         if (!ligne.startsWith(QStringLiteral("|msg")))
             continue;
-        const int numero = Numero(ligne.mid(4, 5));
+        const int numero = NumeroMessage(ligne.mid(1, 8));
         const qsizetype fin = ligne.indexOf(QLatin1Char('|'), kDebutTexte + 1);
         if (numero < 1 || numero > kNombreMessages || fin < 0) {
             liste.ignorees << ligne;

@@ -222,8 +222,8 @@ QString Critique(const QString& texte) {
     return texte;
 }
 
-// The value of the digits after "msg", as the old station read them: the
-// leading digits count, whatever follows.
+} // namespace
+
 int NumeroMessage(const QString& type) {
     int n = 0;
     for (QChar c : type.mid(3)) {
@@ -233,8 +233,6 @@ int NumeroMessage(const QString& type) {
     }
     return n;
 }
-
-} // namespace
 
 void ChargeMessagesDefaut() {
     for (auto& m : Msg)

@@ -51,6 +51,10 @@ std::unique_ptr<BaseTraductions> OuvreBaseTraduction(bool garderSurEchec = false
 // that is no database): one box, then no more translation for this run.
 void EchecBaseTraduction(const ErreurBase& erreur);
 
+// The entry number of a message record's type ("msg00017" gives 17), read as
+// the older station read it: the leading digits count, whatever follows.
+int NumeroMessage(const QString& type);
+
 // Overwrites entries of Msg with the translated message records
 // ("msg" + 5 digits, entries 1 to 200; other numbers are skipped).
 void ChargeMessagesTraduits();

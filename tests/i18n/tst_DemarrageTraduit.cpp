@@ -117,13 +117,10 @@ private slots:
         QVERIFY(!QFile::exists(dossier.filePath("absente.mdb")));
     }
 
-    // An Access base given by `ft`: one box naming the conversion command.
+    // A real Access base given by `ft`: one box naming the conversion command.
     void baseAccess() {
         BaseTest base(QStringLiteral("trad.mdb"), false);
-        QFile f(base.chemin());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20));
-        f.close();
+        QVERIFY(QFile::copy(QStringLiteral(CALVANET_ECHANTILLON_JET), base.chemin()));
         Station s;
         s.demarre(QStringLiteral("op=DEMOY001 ft=") + base.chemin());
         QCOMPARE(s.op.boites(),
