@@ -2,9 +2,11 @@
 // window, password dialog, help windows), a missing base, an Access file and
 // a new empty base that every window fills with its records.
 #include "BaseTest.h"
+#include "CreeBaseMessages.h"
 #include "DialogMP.h"
 #include "F1posteProgrammation.h"
 #include "FenetresAide.h"
+#include "FichierTrace.h"
 #include "OperateurScripte.h"
 
 #include <QAction>
@@ -149,6 +151,31 @@ private slots:
         QCOMPARE(base.sqlite3("SELECT Ttype, tdefcaption FROM Traductions "
                               "WHERE Tname = 'mnuCreationBaseMessages'"),
                  QStringList({"Menu|Creation Base de messages"}));
+    }
+
+    // The menu entry of the main window runs the message base tool on the
+    // list beside the base, then the reload.
+    void menuCreationBaseMessages() {
+        BaseTest base;
+        const QList<MessageDefaut> defauts = MessagesDefaut();
+        QVERIFY(RemplaceFichierTrace(base.dossier.filePath(kListeMessages),
+                                     LignesListeMessages(defauts, QStringLiteral("Liste"))));
+        base.ajoute("ModuleMsg", "msg00017", "DernierSn", "last SN");
+        Station s;
+        s.demarre(QStringLiteral("op=DEMOY001 ft=") + base.chemin());
+        QCOMPARE(Msg[17], QStringLiteral("last SN"));
+        s.f->mnuCreationBaseMessages->trigger();
+        QCOMPARE(s.op.boites().size(), 1);
+        QVERIFY2(
+            s.op.boites()[0].startsWith(
+                QStringLiteral("base:") + base.chemin() +
+                QStringLiteral("\rNombre de messages                : %1\r\r").arg(defauts.size())),
+            qPrintable(s.op.boites()[0]));
+        QVERIFY(s.op.boites()[0].contains(
+            QStringLiteral("Nombre de messages Créés      : %1\r").arg(defauts.size() - 1)));
+        // The translation entered before is kept and loaded again.
+        QCOMPARE(Msg[17], QStringLiteral("last SN"));
+        QCOMPARE(Msg[18], QStringLiteral("coller l'etiquette sous la carte"));
     }
 };
 
