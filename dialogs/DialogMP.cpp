@@ -1,6 +1,8 @@
 #include "DialogMP.h"
 #include "OperateurQt.h"
 
+#include "TraduitFeuille.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,8 +22,6 @@ DialogMP::DialogMP(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DialogMP"));
     setWindowTitle(QStringLiteral("Boîte de dialogue"));
     setModal(true);
-    // The translation of the dialog's texts (form name "DialogMP") goes here
-    // once the translation database is built.
 
     titre_ = new QLabel(this);
     titre_->setObjectName(QStringLiteral("titre"));
@@ -50,6 +50,7 @@ DialogMP::DialogMP(QWidget* parent) : QDialog(parent) {
     disposition->addWidget(textMP_);
     disposition->addWidget(label1_);
     setMinimumWidth(320);
+    TraduitFeuille(this, QStringLiteral("DialogMP"));
 
     timerFlash_ = new QTimer(this);
     timerFlash_->setObjectName(QStringLiteral("TimerFlash"));

@@ -4,6 +4,7 @@
 #include "F3aideTestRail.h"
 #include "F4aideAttributionMeuble.h"
 #include "F5aideTestPlateau.h"
+#include "TraduitFeuille.h"
 
 #include <QPointer>
 
@@ -82,4 +83,6 @@ void DefinitTraductionAide(std::function<void(QWidget*)> traduction) {
 void TraduitFenetreAide(QWidget* fenetre) {
     if (Traduction())
         Traduction()(fenetre);
+    else
+        TraduitFeuille(fenetre, fenetre->objectName());
 }

@@ -29,7 +29,7 @@ QWidget* OuvreAide(FenetreAide quelle, QWidget* parent);
 QWidget* AideOuverte(FenetreAide quelle);
 
 // Translates the controls of a help window when it loads (the window's
-// objectName is its name in the translation store). The station sets it when
-// a translation database is in use; without it the windows stay in French.
+// objectName is its name in the translation store): TraduitFeuille, unless
+// another translation is set here.
 void DefinitTraductionAide(std::function<void(QWidget* fenetre)> traduction);
 void TraduitFenetreAide(QWidget* fenetre);

@@ -2,6 +2,7 @@
 #include "F1posteProgrammation.h"
 
 #include "AttribueSNcarte.h"
+#include "CreeBaseMessages.h"
 #include "EtiquetteCarteLue.h"
 #include "FenetresAide.h"
 #include "MenuBanc.h"
@@ -24,6 +25,7 @@ void F1posteProgrammation::brancheFlux() {
     commandes.mnuTestIRperm = [&p] { mnuTestIRperm_Click(p); };
     commandes.mnuTestIRsansManip = [&p] { mnuTestIRsansManip_Click(p); };
     commandes.mnuTestEA = [&p] { mnuTestEA_Click(p); };
+    commandes.mnuCreationBaseMessages = [] { mnuCreationBaseMessages_Click(); };
 
     commandes.BtAideProgrammation = [this] { AfficheF2Acceuil(this); };
     commandes.mnuAffAideProgrammation = [this] { AfficheF2Acceuil(this); };

@@ -5,6 +5,13 @@
 #include "MotsDePasseOperateurs.h"
 #include "OperateurQt.h"
 
+#include "DialogMP.h"
+#include "F2Acceuil.h"
+#include "F3aideTestRail.h"
+#include "F4aideAttributionMeuble.h"
+#include "F5aideTestPlateau.h"
+#include "TraduitFeuille.h"
+
 #include "FichierTrace.h"
 #include "ModuleTraductions.h"
 #include "Plateforme.h"
@@ -193,10 +200,21 @@ void F1posteProgrammation::verifieFichiersTrace() {
 }
 
 void F1posteProgrammation::chargeTraductions() {
-    // Translated messages and window texts (database named by `ft`) are loaded
-    // here once the translation store exists: ChargeMessagesTraduits, then
-    // TraduitFeuille("F1posteProgrammation") and the loading of the other
-    // windows; reglages.BaseTraduction names the database when it is in use.
+    DossierTraduction = baseTraduction.dossier;
+    FichierTraduction = baseTraduction.fichier;
+    DefinitOperateurTraduction(&poste_.operateur());
+    if (FichierTraduction.isEmpty())
+        return;
+    ChargeMessagesTraduits();
+    TraduitFeuille(this, QStringLiteral("F1posteProgrammation"));
+    // Each other window loads once, so that it records its controls in the
+    // base: translators find every window there after the first start.
+    delete new DialogMP(this);
+    delete new F2Acceuil(this);
+    delete new F3aideTestRail(this);
+    delete new F4aideAttributionMeuble(this);
+    delete new F5aideTestPlateau(this);
+    poste_.reglages.BaseTraduction = FichierTraduction;
 }
 
 void F1posteProgrammation::demarreServeurImpression() {

@@ -99,7 +99,10 @@ F1posteProgrammation::F1posteProgrammation(Operateur& operateur, QWidget* parent
     construit();
 }
 
-F1posteProgrammation::~F1posteProgrammation() = default;
+F1posteProgrammation::~F1posteProgrammation() {
+    if (OperateurTraduction() == &poste_.operateur())
+        DefinitOperateurTraduction(nullptr);
+}
 
 void F1posteProgrammation::construit() {
     setObjectName(QStringLiteral("F1posteProgrammation"));
@@ -401,8 +404,9 @@ QString F1posteProgrammation::TexteVersionLogiciel() const {
     if (!r.portSrv.isEmpty())
         lignes << QStringLiteral("Serveur Imp Etq sur port: ") + r.portSrv;
     lignes << QStringLiteral("chemin du prog ICPROG.exe: ") + r.CheminProg;
-    if (!r.BaseTraduction.isEmpty())
-        lignes << QStringLiteral("base de traduction : ") + r.BaseTraduction;
+    // The base in use now: a failure since start-up has disabled it.
+    if (!FichierTraduction.isEmpty())
+        lignes << QStringLiteral("base de traduction : ") + FichierTraduction;
     QString texte;
     for (const QString& l : lignes)
         texte += l + QLatin1Char('\r');

@@ -100,11 +100,12 @@ BaseTraduction AnalyseFt(const QString& valeur, const QString& dossierProgramme)
     if (valeur.isEmpty())
         return base;
     QString nom = valeur;
-    if (nom.right(4).toUpper() != QStringLiteral(".MDB"))
-        nom += QStringLiteral(".mdb");
     // "/" separates folders on every platform the station runs on, "\\" as typed.
     const qsizetype separateur =
         std::max(nom.lastIndexOf(QLatin1Char('\\')), nom.lastIndexOf(QLatin1Char('/')));
+    // A name with an extension of its own (a store named "anglais.sqlite") keeps it.
+    if (!nom.mid(separateur + 1).contains(QLatin1Char('.')))
+        nom += QStringLiteral(".mdb");
     if (separateur < 0) {
         QString dossier = dossierProgramme;
         if (!dossier.endsWith(QLatin1Char('/')) && !dossier.endsWith(QLatin1Char('\\')))

@@ -30,8 +30,8 @@ struct CibleImprimante {
 };
 CibleImprimante AnalysePortImp(const QString& valeur);
 
-// Translation database named by `ft`: ".mdb" added when missing; a bare name
-// lives in the program's folder.
+// Translation database named by `ft`: ".mdb" added to a name without an
+// extension; a bare name lives in the program's folder.
 struct BaseTraduction {
     QString dossier; // ends with "\" (or "/" for the program's own folder)
     QString fichier;

@@ -157,6 +157,12 @@ private slots:
         QTest::newRow("chemin posix") << "/srv/lang/trad"
                                       << "/srv/lang/"
                                       << "trad.mdb";
+        QTest::newRow("autre extension") << "/srv/lang/anglais.sqlite"
+                                         << "/srv/lang/"
+                                         << "anglais.sqlite";
+        QTest::newRow("point dans le dossier") << "/srv/lang.v2/trad"
+                                               << "/srv/lang.v2/"
+                                               << "trad.mdb";
     }
     void baseTraduction() {
         QFETCH(QString, valeur);
