@@ -3,6 +3,7 @@
 #include "BancCarte.h"
 #include "EditeEtiquette.h"
 #include "LiaisonCarte.h"
+#include "ScenarioCartes.h"
 #include "TestRailsMeuble.h"
 #include "TracesTest.h"
 
@@ -212,8 +213,8 @@ private slots:
                  debut + QStringList({"Attribution SN ...", kTirets, "A01  SN=00Z9   R15",
                                       "A02  SN=00ZA   R15", "A03  SN=00ZB   R15", kTirets,
                                       "Edition Etq ...", EtiquetteRail("A01", "C", "00Z9"),
-                                      EtiquetteRail("A02", "C", "00ZA"), EtiquetteRail("A03", "C", "00ZB"),
-                                      "fin Test", ""}));
+                                      EtiquetteRail("A02", "C", "00ZA"),
+                                      EtiquetteRail("A03", "C", "00ZB"), "fin Test", ""}));
         QCOMPARE(SansHorodatage(Lit(banc.snRail())), EnTete("00ZB") + LigneSN("00Z9", "R15") +
                                                          LigneSN("00ZA", "R15") +
                                                          LigneSN("00ZB", "R15"));
@@ -456,8 +457,8 @@ private slots:
         QVERIFY2(boites[0].startsWith("le SN 00ZA est deja attribue dans "), qPrintable(boites[0]));
         QCOMPARE(banc.bilan().mid(9),
                  QStringList({"A01  SN=00Z9   R15", "A02 *** pas de SN: attribution arretee ***",
-                              kTirets, "Edition Etq ...", EtiquetteRail("A01", "C", "00Z9"), "fin Test",
-                              ""}));
+                              kTirets, "Edition Etq ...", EtiquetteRail("A01", "C", "00Z9"),
+                              "fin Test", ""}));
         QCOMPARE(SansHorodatage(Lit(banc.snRail())),
                  EnTete("00Z9") + "JJ/MM/AAAA hh:mm:ss - 0 7 SN=00Z8 R15\r\n" +
                      "JJ/MM/AAAA hh:mm:ss - 0 7 SN=00ZA R15\r\n" + LigneSN("00Z9", "R15"));
@@ -522,6 +523,30 @@ private slots:
                                          "E8997"));
         QCOMPARE(mesures[199], QByteArray("IA\x94"
                                           "A"));
+    }
+
+    // The demo's bench, as the README tells a newcomer to try it: under R15
+    // the rail that lacks EA 9 stops the test.
+    void bancDeLaDemo() {
+        Banc banc;
+        QVERIFY(banc.demarre());
+        ScenarioCartes scenario;
+        QString erreur;
+        QVERIFY2(LitScenarioCartes(qEnvironmentVariable("CALVANET_SOURCE") +
+                                       "/simulation/cartes/scenarios/banc-rails.json",
+                                   scenario, &erreur),
+                 qPrintable(erreur));
+        AppliqueScenario(scenario, *banc.bus);
+        banc.poste->op.repond("R15");
+        TestRailsMeuble(*banc.poste);
+        banc.verifieFin();
+        const QStringList b = banc.bilan();
+        QCOMPARE(b.mid(2, 2), QStringList({"10 carte(s) plateau(x) trouve(s)", "A01 --> R15"}));
+        QCOMPARE(b.mid(9), QStringList({"A07 --> Rinconnu",
+                                        "A07  DEFAUT sur ce rail  " + kR15sans9 + "   Rinconnu",
+                                        QString::fromUtf8("  n° EA non conforme: -09"), ""}));
+        QCOMPARE(banc.commandesCommencant("I").first(), QByteArray("IA1E8997"));
+        QCOMPARE(banc.commandesCommencant("I")[9], QByteArray("IA:E8997"));
     }
 
     // At real time: the 1.5 s the cards measure in, and the half second after
