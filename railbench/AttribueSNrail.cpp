@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
+#include <optional>
 
 namespace {
 
@@ -24,6 +25,31 @@ QString LigneEtiquette(const Poste& poste, const RailBanc& rail, const QString& 
            LettreTypePlateau(rail.typeTrouve) + QStringLiteral("-") + sn + QStringLiteral("-") +
            CodeSemaine(QDate::currentDate()) + QStringLiteral("-") + r.CodeUsine + r.CodeOperateur +
            CR;
+}
+
+// Takes the forecast SN for good and traces it; nothing, after a box, when
+// the series refuses (another station moved it on, a duplicate, a lock).
+std::optional<QString> DonneSN(Poste& poste, SerieSN& serie, const SerieSN::Prevision& prevision,
+                               const QString& type) {
+    const Reglages& r = poste.reglages;
+    MontreEtape(poste, Msg[95] + QStringLiteral(" = ") + prevision.sn);
+    const auto sn = serie.Reserve(prevision);
+    if (!sn)
+        return std::nullopt;
+    const QString ligne = HorodatageTrace(QDateTime::currentDateTime()) + QStringLiteral(" - ") +
+                          r.CodeUsine + QStringLiteral(" ") + r.CodeOperateur +
+                          QStringLiteral(" SN=") + *sn + QStringLiteral(" ") + type;
+    QString erreur;
+    if (!serie.AjouteLigne(ligne, erreur)) {
+        // The header already holds it: the SN is lost, never given twice.
+        poste.operateur().Boite(QStringLiteral("le SN ") + *sn +
+                                    QStringLiteral(" n'a pas pu etre note dans ") + serie.chemin() +
+                                    CR + erreur + CR + QStringLiteral("pas d'etiquette"),
+                                {}, Icone::Critique);
+        return std::nullopt;
+    }
+    MontreEtape(poste, ligne);
+    return sn;
 }
 
 } // namespace
@@ -62,26 +88,9 @@ bool AttribueSNrails(Poste& poste, const QList<RailBanc>& rails, const QString& 
         const auto prevision = serie.Prevoit();
         if (!prevision && premierASaisir)
             return false;
-        std::optional<QString> sn;
-        if (prevision) {
-            MontreEtape(poste, Msg[95] + QStringLiteral(" = ") + prevision->sn);
-            // Takes the SN for good: another station may have moved the
-            // series on since the forecast.
-            sn = serie.Reserve(*prevision);
-        }
-        QString erreur;
-        const QString ligne = sn ? HorodatageTrace(QDateTime::currentDateTime()) +
-                                       QStringLiteral(" - ") + r.CodeUsine + QStringLiteral(" ") +
-                                       r.CodeOperateur + QStringLiteral(" SN=") + *sn +
-                                       QStringLiteral(" ") + rail.typeTrouve
-                                 : QString();
-        if (sn && !serie.AjouteLigne(ligne, erreur))
-            poste.operateur().Boite(
-                QStringLiteral("le SN ") + *sn + QStringLiteral(" n'a pas pu etre note dans ") +
-                    serie.chemin() + CR + erreur + CR + QStringLiteral("pas d'etiquette"),
-                {}, Icone::Critique);
-        else if (sn) {
-            MontreEtape(poste, ligne);
+        const auto sn =
+            prevision ? DonneSN(poste, serie, *prevision, rail.typeTrouve) : std::nullopt;
+        if (sn) {
             rapport += QStringLiteral(" SN=") + *sn + QStringLiteral("   ") + rail.typeTrouve + CR;
             etiquettes += LigneEtiquette(poste, rail, *sn);
             continue;

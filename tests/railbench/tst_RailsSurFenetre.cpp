@@ -20,6 +20,19 @@ QString TexteBilan(const OperateurScripte& op) {
     return {};
 }
 
+// The window on a bench of one R15 rail on card `numero`, the start-up's
+// exchanges forgotten; false when the bench cannot start.
+bool DemarreAvecUnRail(BancFenetre& banc, int numero) {
+    if (!banc.demarre())
+        return false;
+    banc.carte([numero](CarteSimulee& c) {
+        c.nom = NomCarteSimulee('A', numero);
+        c.presenceEA = kR15;
+    });
+    banc.op.echanges.clear();
+    return true;
+}
+
 } // namespace
 
 class TstRailsSurFenetre : public QObject {
@@ -28,12 +41,7 @@ private slots:
     // A rail on card 5 of operator Y's station gets its SN and label line.
     void unRailEtSonEtiquette() {
         BancFenetre banc;
-        QVERIFY(banc.demarre());
-        banc.carte([](CarteSimulee& c) {
-            c.nom = NomCarteSimulee('A', 5);
-            c.presenceEA = kR15;
-        });
-        banc.op.echanges.clear();
+        QVERIFY(DemarreAvecUnRail(banc, 5));
         banc.op.repond("R15");
         banc.op.repondOui();
         banc.op.repond("00ZA");
@@ -72,12 +80,7 @@ private slots:
     // The operator's click on "Arret" during the slow cycles.
     void arretPendantLesTirs() {
         BancFenetre banc;
-        QVERIFY(banc.demarre());
-        banc.carte([](CarteSimulee& c) {
-            c.nom = NomCarteSimulee('A', 1);
-            c.presenceEA = kR15;
-        });
-        banc.op.echanges.clear();
+        QVERIFY(DemarreAvecUnRail(banc, 1));
         banc.op.repond("R15");
         banc.annuleApres("EA1:0ACC10");
         banc.clique("BtTestRailsMeuble");
