@@ -9,6 +9,7 @@
 #include "OutilsExternes.h"
 #include "RenommeCarte.h"
 #include "TestPlateauSeul.h"
+#include "TestRailsMeuble.h"
 #include "VerifConnection.h"
 
 void F1posteProgrammation::brancheFlux() {
@@ -21,6 +22,7 @@ void F1posteProgrammation::brancheFlux() {
     commandes.BTrenomCarte = [&p] { BTrenomCarte_Click(p); };
     commandes.BtImpEtqCarteLue = [&p] { ImprimeEtiquetteCarteLue(p); };
     commandes.BtTestPlateauSeul = [&p] { BtTestPlateauSeul_Click(p); };
+    commandes.BtTestRailsMeuble = [&p] { TestRailsMeuble(p); };
 
     commandes.mnuTestIRperm = [&p] { mnuTestIRperm_Click(p); };
     commandes.mnuTestIRsansManip = [&p] { mnuTestIRsansManip_Click(p); };
