@@ -120,6 +120,10 @@ void PeintFeuille(QPainter& peintre, const QRectF& page, const QList<LigneFeuill
         f.setStyleHint(QFont::Monospace);
         f.setPointSizeF(l.taille);
         f.setBold(l.gras);
+        // A pharmacy name too long for the page is written smaller, not cut.
+        const qreal largeur = QFontMetricsF(f, peintre.device()).horizontalAdvance(l.texte);
+        if (largeur > page.width())
+            f.setPointSizeF(l.taille * page.width() / largeur);
         return f;
     };
     qreal hauteur = 0;
@@ -213,6 +217,7 @@ void EditeFeuilleMeuble(Poste& poste, const Meuble& meuble, VueMeuble& vue, bool
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(chemin);
     pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
     pdf.setDocName(titre);
     pdf.setCreator(NomProgramme());
     if (Imprime(pdf, lignes)) {

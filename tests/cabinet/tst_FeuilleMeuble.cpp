@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -211,6 +213,20 @@ private slots:
             QVERIFY2(texte.contains(a), qPrintable(a + "\n--- in ---\n" + texte));
         // Cut on the sheet.
         QVERIFY(!texte.contains("VERSION-TRES-LONGUE-202"));
+
+        // In Lucida Console where it is installed, else the fixed-width font
+        // of the platform; regular and bold.
+        const QString lucida = "Lucida Console";
+        const QString famille = QFontInfo(QFontDatabase::families().contains(lucida)
+                                              ? QFont(lucida)
+                                              : QFontDatabase::systemFont(QFontDatabase::FixedFont))
+                                    .family();
+        QProcess polices;
+        polices.start("pdffonts", {pdf});
+        QVERIFY(polices.waitForFinished(30000));
+        const QString liste = QString::fromUtf8(polices.readAllStandardOutput());
+        QVERIFY2(liste.contains(QString(famille).remove(' ') + "-Bold"), qPrintable(liste));
+        QVERIFY2(liste.count(QString(famille).remove(' ')) >= 2, qPrintable(liste));
     }
 
     // Without a printer the sheet is a PDF too, and the operator is told so.
@@ -236,13 +252,16 @@ private slots:
             sns << QStringLiteral("M%1").arg(n, 3, 10, QLatin1Char('0'));
             b.carteUsine(sns.last().toLatin1(), NomCarteSimulee('A', n));
         }
-        b.cree("A", "1", "55", sns);
+        const QString longue = "Grande Pharmacie de la Place du Marché Saint-Antoine";
+        b.cree("A", "1", "55", sns, longue, "12 rue Haute");
         b.w->ChkFeuillePDF->setChecked(true);
         b.cliqueMeuble(b.w->BtEditFeuilleMeuble);
         const QString pdf = PdfAnnonce(b);
         QCOMPARE(PagesPdf(pdf), 1);
         const QString texte = TextePdf(pdf);
         QVERIFY(texte.contains("Meuble 'A' 55 plateau(x)"));
+        // Written smaller to fit the page, not cut.
+        QVERIFY(texte.contains(longue));
         for (int n : {1, 28, 55})
             QVERIFY2(texte.contains(
                          QStringLiteral("* A-%1 * M0%1 * M0%1 *").arg(n, 2, 10, QLatin1Char('0'))),
