@@ -5,6 +5,7 @@
 #include "AttributionMeuble.h"
 #include "BancFenetre.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,16 +14,11 @@
 #include <QProgressBar>
 #include <QTest>
 
-// A caption as Qt draws it: "&" marks the next character as the keyboard
-// mnemonic and is not drawn; "&&" draws one "&".
-inline QString TexteAffiche(const QString& legende) {
-    QString r;
-    for (qsizetype i = 0; i < legende.size(); ++i) {
-        if (legende.at(i) == QLatin1Char('&') && ++i == legende.size())
-            break;
-        r += legende.at(i);
-    }
-    return r;
+// A button's caption as the operator gets it, read by Qt's accessibility
+// layer (what a screen reader says): the keyboard-mnemonic "&" gone, "&&" one "&".
+inline QString TexteAffiche(QAbstractButton* bouton) {
+    QAccessibleInterface* lu = QAccessible::queryAccessibleInterface(bouton);
+    return lu ? lu->text(QAccessible::Name) : QString();
 }
 
 class BancMeuble : public BancFenetre {

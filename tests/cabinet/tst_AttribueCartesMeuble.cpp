@@ -195,6 +195,38 @@ private slots:
         QCOMPARE(b.lignes(),
                  (QStringList{"A-01  SN=0B01  PLT2 v2.14 ", "A-03  SN=0B03  PLT2 v2.14 "}));
     }
+
+    // While the cards are being assigned the operator's keys and clicks in
+    // the window are refused: the list the passes work on stays as it is and
+    // the window stays open.
+    void fenetreTenuePendantAttribution() {
+        BancMeuble b;
+        QVERIFY(b.ouvre());
+        b.carteUsine("0B01");
+        b.carteUsine("0B02");
+        b.cree("A", "1", "2", {"0B01", "0B02"});
+        b.op.echanges.clear();
+        bool fait = false;
+        QTimer veille;
+        veille.setInterval(0);
+        QObject::connect(&veille, &QTimer::timeout, [&] {
+            if (fait || !b.bus->commandes().contains("vNs0B01"))
+                return;
+            fait = true;
+            b.w->ListSN->setCurrentRow(1);
+            QTest::keyClick(b.w->ListSN, Qt::Key_Delete);
+            b.w->BtCreerNouveauMeuble->click();
+            b.w->BtFin->click();
+        });
+        veille.start();
+        b.cliqueMeuble(b.w->BtAttribuerCartes);
+        QVERIFY(fait);
+        QCOMPARE(b.lignes(),
+                 (QStringList{"A-01  SN=0B01  PLT2 v2.14 ", "A-02  SN=0B02  PLT2 v2.14 "}));
+        QVERIFY(b.w->isVisible());
+        QVERIFY(b.op.echanges.isEmpty());
+        QCOMPARE(b.bus->carte(1).nom, QByteArray("A2"));
+    }
 };
 
 QTEST_MAIN(TstAttribueCartesMeuble)

@@ -66,7 +66,7 @@ private slots:
         QVERIFY2(c, qPrintable(nom));
         QString texte;
         if (auto* bouton = qobject_cast<QPushButton*>(c))
-            texte = TexteAffiche(bouton->text());
+            texte = TexteAffiche(bouton);
         else if (auto* l = qobject_cast<QLabel*>(c))
             texte = l->text();
         else if (auto* t = qobject_cast<QLineEdit*>(c))
