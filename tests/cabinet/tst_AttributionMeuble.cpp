@@ -166,6 +166,35 @@ private slots:
         QCOMPARE(b.op.reponsesRestantes(), 0);
     }
 
+    // The tray list's height: a 198-twip pitch for each tray plus one, at
+    // most 5325 twips; the window gives the list at least that room.
+    void hauteurListe_data() {
+        QTest::addColumn<int>("premier");
+        QTest::addColumn<int>("dernier");
+        QTest::addColumn<int>("twips");
+        QTest::newRow("un plateau") << 5 << 5 << 396;
+        QTest::newRow("25 plateaux") << 1 << 25 << 5148;
+        QTest::newRow("26 plateaux, plafond") << 1 << 26 << 5325;
+        QTest::newRow("55 plateaux") << 1 << 55 << 5325;
+    }
+    void hauteurListe() {
+        QFETCH(int, premier);
+        QFETCH(int, dernier);
+        QTEST(HauteurListeTwips(premier, dernier), "twips");
+    }
+    void listePlafonnee() {
+        int hauteurs[2] = {};
+        int i = 0;
+        for (const char* dernier : {"26", "55"}) {
+            BancMeuble b;
+            QVERIFY(b.ouvre());
+            b.cree("A", "1", dernier, {""});
+            hauteurs[i++] = b.w->ListSN->minimumHeight();
+        }
+        QVERIFY(hauteurs[0] > 0);
+        QCOMPARE(hauteurs[1], hauteurs[0]);
+    }
+
     // Prompts and titles of the input boxes, letter for letter.
     void invites() {
         BancMeuble b;
