@@ -2,6 +2,7 @@
 #include "F1posteProgrammation.h"
 
 #include "AttribueSNcarte.h"
+#include "AttributionMeuble.h"
 #include "CreeBaseMessages.h"
 #include "EtiquetteCarteLue.h"
 #include "FenetresAide.h"
@@ -35,4 +36,9 @@ void F1posteProgrammation::brancheFlux() {
     commandes.mnuAffAideTestRails = [this] { AfficheF3aideTestRail(this); };
     commandes.BtAideTestPlateau = [this] { AfficheF5aideTestPlateau(this); };
     commandes.BtAideAttribMeuble = [this] { AfficheF4aideAttributionMeuble(this); };
+
+    commandes.BtAttribueMeuble = [this] {
+        AttributionMeuble* meuble = AfficheAttributionMeuble(poste_, this);
+        meuble->ouvreAide = [this] { AfficheF4aideAttributionMeuble(this); };
+    };
 }
