@@ -74,8 +74,21 @@ QString HorodatageTrace(const QDateTime& quand) {
     return quand.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
 }
 
+namespace {
+const QString kDebutEnTete = QStringLiteral("dernier SN: ");
+
+// A header line as the operator may read it in a box: no control characters,
+// not longer than a line.
+QString EnTeteLisible(const QString& entete) {
+    QString lisible;
+    for (const QChar c : entete.left(80))
+        lisible += c.isPrint() ? c : QChar(u'?');
+    return entete.size() > 80 ? lisible + QStringLiteral("...") : lisible;
+}
+} // namespace
+
 QString EnTeteSN(const QString& sn, const QDateTime& quand) {
-    return QStringLiteral("dernier SN: ") + sn + QStringLiteral("  ") + HorodatageTrace(quand);
+    return kDebutEnTete + sn + QStringLiteral("  ") + HorodatageTrace(quand);
 }
 
 // Stations sharing the trace folder take this lock, beside the series file,
@@ -130,15 +143,18 @@ bool SerieSN::LitLignes(const Verrou& verrou, QStringList& lignes) {
     return true;
 }
 
-// Last SN of the header, characters 13 to 16; false, after a box, when they
-// are not a serial number (an increment would give garbage).
+// Last SN of the header, characters 13 to 16; false, after a box, when the
+// header is not in its form ("dernier SN: " + SN, then a blank or nothing):
+// an SN read from garbage, a byte order mark or a cut line would be invented.
 bool SerieSN::DernierSN(const QString& entete, QString& sn) {
     sn = entete.mid(12, 4);
-    if (EstSNvalide(sn))
+    const bool forme = entete.startsWith(kDebutEnTete) && EstSNvalide(sn) &&
+                       (entete.size() == 16 || entete.at(16) == QLatin1Char(' '));
+    if (forme)
         return true;
     poste_.operateur().Boite(QStringLiteral("la premiere ligne de ") + chemin_ +
-                                 QStringLiteral(" ne contient pas de SN valide:") + CR + entete +
-                                 CR + QStringLiteral("aucun SN attribue"),
+                                 QStringLiteral(" ne contient pas de SN valide:") + CR +
+                                 EnTeteLisible(entete) + CR + QStringLiteral("aucun SN attribue"),
                              {}, Icone::Critique);
     return false;
 }

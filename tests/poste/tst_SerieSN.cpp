@@ -297,6 +297,30 @@ private slots:
             << true << QByteArray("dernier SN: 0-1B  01/12/2026 10:00:00\r\n")
             << "la premiere ligne de %1 ne contient pas de SN valide:\r"
                "dernier SN: 0-1B  01/12/2026 10:00:00\raucun SN attribue";
+        QTest::newRow("en-tete trop court")
+            << true << QByteArray("dernier SN: 0A\r\n")
+            << "la premiere ligne de %1 ne contient pas de SN valide:\r"
+               "dernier SN: 0A\raucun SN attribue";
+        QTest::newRow("caractere hors des 62")
+            << true << QByteArray("dernier SN: 0A1#  01/12/2026 10:00:00\r\n")
+            << "la premiere ligne de %1 ne contient pas de SN valide:\r"
+               "dernier SN: 0A1#  01/12/2026 10:00:00\raucun SN attribue";
+        // Characters 13 to 16 of garbage may look like an SN: the head must be there.
+        QTest::newRow("octets quelconques")
+            << true << QByteArray("\x01\x02PK\x03\x04zzzzzz0A1B\x7f\xff\r\n")
+            << "la premiere ligne de %1 ne contient pas de SN valide:\r"
+               "??PK??zzzzzz0A1B?\u00ff\raucun SN attribue";
+        QTest::newRow("marque d'ordre UTF-8")
+            << true
+            << QByteArray("\xef\xbb\xbf"
+                          "dernier SN: 0A1B  01/12/2026 10:00:00\r\n")
+            << "la premiere ligne de %1 ne contient pas de SN valide:\r"
+               "\u00ef\u00bb\u00bf"
+               "dernier SN: 0A1B  01/12/2026 10:00:00\raucun SN attribue";
+        QTest::newRow("SN de cinq caracteres")
+            << true << QByteArray("dernier SN: 0A1B2  01/12/2026 10:00:00\r\n")
+            << "la premiere ligne de %1 ne contient pas de SN valide:\r"
+               "dernier SN: 0A1B2  01/12/2026 10:00:00\raucun SN attribue";
         QTest::newRow("fichier absent")
             << false << QByteArray()
             << "impossible de lire %1 (fichier ou dossier introuvable)\raucun SN attribue";
