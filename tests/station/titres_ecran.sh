@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The titles the window system shows are the station's own texts, with nothing
 # appended: the password dialog's, then the main window's once logged in.
+# Runs on X under a window manager (tests/support/sous_gestionnaire.sh).
 # Usage: titres_ecran.sh <calvanet> <version> <commentaire>
 set -euo pipefail
 calvanet="$1"
 titre_dialogue="Calvanet   v$2 ($3)"
 
-for outil in Xvfb xwininfo xdotool; do
+for outil in xwininfo xdotool; do
   command -v "$outil" >/dev/null || { echo "il manque $outil (scripts/bootstrap)" >&2; exit 1; }
 done
 
@@ -19,12 +20,6 @@ fin() {
 }
 trap fin EXIT
 
-exec 3>"$dossier/ecran"
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 1 100); do [ -s "$dossier/ecran" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$dossier/ecran")"
-export QT_QPA_PLATFORM=xcb
 export CALVANET_MOTS_DE_PASSE="$(dirname "$0")/../../station/operateurs-demo.mdp"
 
 titres() { xwininfo -root -tree | sed -n 's/^ *0x[0-9a-f]* "\(.*\)": .*/\1/p'; }
