@@ -13,8 +13,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QImage>
 #include <QCommandLineParser>
+#include <QImage>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -53,10 +53,9 @@ bool Photographie(const Consignes& c, QWidget* fenetre) {
     QScreen* ecran = QGuiApplication::primaryScreen();
     const QRect cadre = fenetre->frameGeometry();
     const QImage image =
-        c.ecran ? CoupeAuxFenetres(ecran->grabWindow(0).toImage().convertToFormat(
-                      QImage::Format_RGB32))
-                : ecran->grabWindow(0, cadre.x(), cadre.y(), cadre.width(), cadre.height())
-                      .toImage();
+        c.ecran
+            ? CoupeAuxFenetres(ecran->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32))
+            : ecran->grabWindow(0, cadre.x(), cadre.y(), cadre.width(), cadre.height()).toImage();
     if (!image.save(c.image)) {
         std::fprintf(stderr, "impossible d'ecrire %s\n", qPrintable(c.image));
         return false;
@@ -138,7 +137,8 @@ int main(int argc, char* argv[]) {
             QAbstractButton* oui = boite->button(QMessageBox::Yes);
             if (oui) {
                 QAbstractButton* choix = c.oui ? oui : boite->button(QMessageBox::No);
-                QTimer::singleShot(400, boite, [choix] { QTest::mouseClick(choix, Qt::LeftButton); });
+                QTimer::singleShot(400, boite,
+                                   [choix] { QTest::mouseClick(choix, Qt::LeftButton); });
             } else if (++boitesOk == c.boite) {
                 PhotographieDans(c, boite, 1500);
             } else {
