@@ -78,23 +78,24 @@ set(CPACK_DEBIAN_CALVANET_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 set(CPACK_DEBIAN_CALVANET_PACKAGE_SUGGESTS "calvanet-banc-virtuel")
 set(CPACK_DEBIAN_CALVANET_PACKAGE_CONTROL_EXTRA
     ${CALVANET_PAQUETS}/calvanet/postinst ${CALVANET_PAQUETS}/calvanet/postrm)
+# CPack indents the lines of the long description; an empty line parts paragraphs.
 set(CPACK_COMPONENT_CALVANET_DESCRIPTION
     "bench station for the tray cards and rails of the Morvane 2 cabinet
- Programs blank tray cards, tests cards, trays and rail benches over a framed
- serial protocol, gives serial numbers kept in shared trace files, prints EPL2
- barcode labels and can serve as a label print server for other stations.
- .
- The operators' passwords live in /etc/calvanet/operateurs.mdp, written with
- calvanet-motsdepasse.")
+Programs blank tray cards, tests cards, trays and rail benches over a framed
+serial protocol, gives serial numbers kept in shared trace files, prints EPL2
+barcode labels and can serve as a label print server for other stations.
+
+The operators' passwords live in /etc/calvanet/operateurs.mdp, written with
+calvanet-motsdepasse.")
 
 set(CPACK_DEBIAN_BANC-VIRTUEL_PACKAGE_NAME calvanet-banc-virtuel)
 set(CPACK_DEBIAN_BANC-VIRTUEL_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_BANC-VIRTUEL_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_COMPONENT_BANC-VIRTUEL_DESCRIPTION
     "virtual bench for the Calvanet station
- A simulated bus of tray cards on a pseudo-terminal and a virtual EPL2 label
- printer that draws every label it receives, with scenarios of cards, trays,
- rail benches and cabinets: the station runs on them without hardware.")
+A simulated bus of tray cards on a pseudo-terminal and a virtual EPL2 label
+printer that draws every label it receives, with scenarios of cards, trays,
+rail benches and cabinets: the station runs on them without hardware.")
 
 include(CPack)
 
