@@ -12,7 +12,8 @@ set(CALVANET_PAQUETS_GENERES ${CMAKE_BINARY_DIR}/packaging)
 
 # Debian wants man pages and changelogs compressed with gzip -9n (no time stamp).
 set(CALVANET_COMPRESSES)
-foreach(source calvanet.1 calvanet-motsdepasse.1 changelog)
+foreach(source calvanet.1 calvanet-motsdepasse.1 calvanet-listemessages.1
+               calvanet-convertitmdb.1 simulateur-cartes.1 imprimante-virtuelle.1 changelog)
     set(sortie ${CALVANET_PAQUETS_GENERES}/${source}.gz)
     add_custom_command(OUTPUT ${sortie}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${CALVANET_PAQUETS_GENERES}
@@ -35,10 +36,15 @@ install(FILES ${CALVANET_PAQUETS}/calvanet.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT calvanet)
 install(FILES ${CALVANET_PAQUETS_GENERES}/calvanet.1.gz
               ${CALVANET_PAQUETS_GENERES}/calvanet-motsdepasse.1.gz
+              ${CALVANET_PAQUETS_GENERES}/calvanet-listemessages.1.gz
+              ${CALVANET_PAQUETS_GENERES}/calvanet-convertitmdb.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT calvanet)
 
 install(TARGETS simulateur-cartes imprimante-virtuelle
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT banc-virtuel)
+install(FILES ${CALVANET_PAQUETS_GENERES}/simulateur-cartes.1.gz
+              ${CALVANET_PAQUETS_GENERES}/imprimante-virtuelle.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT banc-virtuel)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/simulation/cartes/scenarios/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/calvanet/scenarios COMPONENT banc-virtuel
         FILES_MATCHING PATTERN "*.json")
@@ -103,7 +109,7 @@ include(CPack)
 # component into a scratch folder (cheap: no second build, no cpack).
 add_test(NAME paquets_contenu
     COMMAND ${CMAKE_COMMAND} -DCONSTRUCTION=${CMAKE_BINARY_DIR}
-            -DATTENDUS=${CALVANET_PAQUETS} -P ${CALVANET_PAQUETS}/VerifieContenu.cmake)
+            -DSOURCE=${CMAKE_SOURCE_DIR} -P ${CALVANET_PAQUETS}/VerifieContenu.cmake)
 set_tests_properties(paquets_contenu PROPERTIES LABELS integration)
 
 add_subdirectory(${CALVANET_PAQUETS}/captures ${CMAKE_BINARY_DIR}/captures)

@@ -1,7 +1,8 @@
 # Installs each package's component of the build tree into a scratch folder
 # and compares the files with the list the package must hold
-# (contenu-<component>.txt); checks the desktop entry with desktop-file-validate.
-#   cmake -DCONSTRUCTION=<build folder> -DATTENDUS=<packaging folder> -P VerifieContenu.cmake
+# (contenu-<component>.txt, and every scenario of the card simulator for the
+# virtual bench); checks the desktop entry with desktop-file-validate.
+#   cmake -DCONSTRUCTION=<build folder> -DSOURCE=<source folder> -P VerifieContenu.cmake
 set(echecs 0)
 foreach(composant calvanet banc-virtuel)
     set(racine ${CONSTRUCTION}/paquets-contenu/${composant})
@@ -16,7 +17,13 @@ foreach(composant calvanet banc-virtuel)
     endif()
     file(GLOB_RECURSE installes LIST_DIRECTORIES false RELATIVE ${racine} ${racine}/*)
     list(SORT installes)
-    file(STRINGS ${ATTENDUS}/contenu-${composant}.txt attendus)
+    file(STRINGS ${SOURCE}/packaging/contenu-${composant}.txt attendus)
+    if(composant STREQUAL "banc-virtuel")
+        file(GLOB scenarios RELATIVE ${SOURCE}/simulation/cartes/scenarios
+             ${SOURCE}/simulation/cartes/scenarios/*.json)
+        list(TRANSFORM scenarios PREPEND usr/share/calvanet/scenarios/)
+        list(APPEND attendus ${scenarios})
+    endif()
     list(SORT attendus)
     set(manquants ${attendus})
     list(REMOVE_ITEM manquants ${installes})

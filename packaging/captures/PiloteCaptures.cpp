@@ -2,20 +2,26 @@
 // operator would (clicks on its own buttons, answers in its own boxes), and
 // pictures taken of what the screen shows. scripts/captures runs it under
 // Xvfb and a window manager.
-//   pilote-captures --image F.png [--clique Bt] [--saisie TEXTE]... [--oui]
+//   pilote-captures --image F.png [--etape ETAPE]... [--saisie TEXTE]... [--oui]
 //                   [--boite N | --apres MS] [--ecran] -- <station command line>
-// --boite N: the picture is taken while the N-th box with an OK button is
-// shown; --apres MS: that long after the click; neither: the main window once
-// shown. --ecran: the whole screen (other programs' windows included), else
-// the main window or the box alone, with their frames.
+// Steps, in order, each once the one before has returned: clique:<button>,
+// texte:<line edit>=<text>, coche:<check box>, photo:<window> (the picture of
+// that top-level window, then the end). --boite N: the picture is taken while
+// the N-th box with an OK button is shown; --apres MS: that long after the
+// first step; none of them: the main window once shown. --ecran: the whole
+// screen (other programs' windows included), else the window or the box
+// alone, with its frame. Boxes asking for text get the --saisie answers in
+// order; questions get Yes with --oui, else No.
 #include "F1posteProgrammation.h"
 #include "LigneCommande.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCommandLineParser>
 #include <QImage>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -27,7 +33,7 @@ namespace {
 
 struct Consignes {
     QString image;
-    QString clique;
+    QStringList etapes;
     QStringList saisies;
     bool oui = false;
     int boite = 0;
@@ -74,6 +80,53 @@ void PhotographieDans(const Consignes& c, QWidget* fenetre, int ms) {
     QTimer::singleShot(ms, fenetre, [c, fenetre] { Termine(Photographie(c, fenetre)); });
 }
 
+// A widget of any of the program's windows, by its name.
+template <typename T> T* Controle(const QString& nom) {
+    for (QWidget* haut : QApplication::topLevelWidgets()) {
+        if (auto* w = qobject_cast<T*>(haut); w && haut->objectName() == nom)
+            return w;
+        if (auto* w = haut->findChild<T*>(nom))
+            return w;
+    }
+    return nullptr;
+}
+
+// One step; false when its control is missing.
+bool Etape(const Consignes& c, const QString& etape) {
+    const QString action = etape.section(QLatin1Char(':'), 0, 0);
+    const QString cible = etape.section(QLatin1Char(':'), 1);
+    const QString nom = cible.section(QLatin1Char('='), 0, 0);
+    if (action == QLatin1String("clique")) {
+        auto* bouton = Controle<QAbstractButton>(nom);
+        if (bouton)
+            QTest::mouseClick(bouton, Qt::LeftButton);
+        return bouton;
+    }
+    if (action == QLatin1String("texte")) {
+        auto* champ = Controle<QLineEdit>(nom);
+        if (champ)
+            champ->setText(cible.section(QLatin1Char('='), 1));
+        return champ;
+    }
+    if (action == QLatin1String("coche")) {
+        auto* coche = Controle<QCheckBox>(nom);
+        if (coche)
+            coche->setChecked(true);
+        return coche;
+    }
+    if (action == QLatin1String("photo")) {
+        auto* fenetre = Controle<QWidget>(nom);
+        if (fenetre) {
+            // Above the others, as the operator would bring it.
+            fenetre->raise();
+            fenetre->activateWindow();
+            PhotographieDans(c, fenetre, 1000);
+        }
+        return fenetre;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -82,15 +135,15 @@ int main(int argc, char* argv[]) {
 
     QCommandLineParser ligne;
     ligne.addOptions({{"image", "image a ecrire", "fichier"},
-                      {"clique", "bouton de la fenetre principale", "nom"},
+                      {"etape", "clique:Bt, texte:Txt=..., coche:Chk, photo:Fenetre", "etape"},
                       {"saisie", "reponse a une boite de saisie", "texte"},
                       {"oui", "repond Oui aux questions"},
                       {"boite", "photo pendant la N-ieme boite OK", "N"},
-                      {"apres", "photo N ms apres le clic", "ms"},
+                      {"apres", "photo N ms apres la premiere etape", "ms"},
                       {"ecran", "tout l'ecran"}});
     ligne.process(application);
     Consignes c{.image = ligne.value("image"),
-                .clique = ligne.value("clique"),
+                .etapes = ligne.values("etape"),
                 .saisies = ligne.values("saisie"),
                 .oui = ligne.isSet("oui"),
                 .boite = ligne.value("boite").toInt(),
@@ -110,14 +163,9 @@ int main(int argc, char* argv[]) {
     }
     fenetre.show();
 
-    if (c.clique.isEmpty()) {
+    if (c.etapes.isEmpty()) {
         PhotographieDans(c, &fenetre, 1500);
         return QApplication::exec();
-    }
-    auto* bouton = fenetre.findChild<QPushButton*>(c.clique);
-    if (!bouton) {
-        std::fprintf(stderr, "pas de bouton %s\n", qPrintable(c.clique));
-        return 1;
     }
 
     // The operator's side: every box that opens is answered, or photographed.
@@ -148,10 +196,17 @@ int main(int argc, char* argv[]) {
     });
     operateur.start(100);
 
-    QTimer::singleShot(1000, bouton, [&] {
+    // The steps, one after the other; a click returns once its workflow ends.
+    QTimer::singleShot(1000, &fenetre, [&] {
         if (c.apres > 0)
             PhotographieDans(c, &fenetre, c.apres);
-        QTest::mouseClick(bouton, Qt::LeftButton);
+        for (const QString& etape : c.etapes) {
+            if (!Etape(c, etape)) {
+                std::fprintf(stderr, "etape impossible : %s\n", qPrintable(etape));
+                Termine(false);
+            }
+            QTest::qWait(500);
+        }
     });
     return QApplication::exec();
 }
