@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPasswordDigestor>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -61,11 +62,16 @@ std::optional<DroitsOperateur> DroitsDuCode(QChar code) {
     return std::nullopt;
 }
 
-QString CheminFichierMotsDePasse() {
+QString CheminFichierMotsDePasse(const QString& fichierSysteme, const QString& dossierProgramme) {
     const QString variable = qEnvironmentVariable("CALVANET_MOTS_DE_PASSE");
     if (!variable.isEmpty())
         return variable;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("operateurs.mdp"));
+    if (QFileInfo::exists(fichierSysteme))
+        return fichierSysteme;
+    const QString aCote =
+        QDir(dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : dossierProgramme)
+            .filePath(QStringLiteral("operateurs.mdp"));
+    return QFileInfo::exists(aCote) ? aCote : fichierSysteme;
 }
 
 QByteArray FichierMotsDePasse::Derive(const QString& motDePasse, const Parametres& p) {

@@ -24,8 +24,13 @@ const std::array<DroitsOperateur, 19>& TableOperateurs();
 std::optional<DroitsOperateur> DroitsDuCode(QChar code);
 
 // The password file of this installation: $CALVANET_MOTS_DE_PASSE when set,
-// else "operateurs.mdp" beside the program.
-QString CheminFichierMotsDePasse();
+// else the system's file when it exists (where the packages put it), else
+// "operateurs.mdp" beside the program when it exists (a station run from its
+// build folder), else the system's file, which the missing-file message names.
+inline constexpr char kFichierMotsDePasseSysteme[] = "/etc/calvanet/operateurs.mdp";
+QString CheminFichierMotsDePasse(
+    const QString& fichierSysteme = QString::fromLatin1(kFichierMotsDePasseSysteme),
+    const QString& dossierProgramme = {});
 
 // Argon2id as the current guidance asks at least: 19 MiB, 2 passes, one lane.
 inline constexpr int kPassesArgon2 = 2;

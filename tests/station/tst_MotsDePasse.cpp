@@ -2,7 +2,9 @@
 // the station, refused with a message naming it when it is damaged.
 #include "MotsDePasseOperateurs.h"
 
+#include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -105,6 +107,47 @@ private slots:
         QCOMPARE(CheminFichierMotsDePasse(), QStringLiteral("/etc/calvanet/operateurs.mdp"));
         qunsetenv("CALVANET_MOTS_DE_PASSE");
         QVERIFY(CheminFichierMotsDePasse().endsWith("/operateurs.mdp"));
+    }
+
+    // The order an administrator expects: the variable names the file for one
+    // run, the system's file is the installation's, the file beside the
+    // program serves a station run from its build folder; with none, the
+    // missing-file message names the system's file, where it belongs.
+    void ordreDesFichiers_data() {
+        QTest::addColumn<bool>("variable");
+        QTest::addColumn<bool>("systemePresent");
+        QTest::addColumn<bool>("aCotePresent");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("variable avant tout") << true << true << true << "variable";
+        QTest::newRow("variable seule") << true << false << false << "variable";
+        QTest::newRow("systeme avant le programme") << false << true << true << "systeme";
+        QTest::newRow("a cote du programme") << false << false << true << "programme";
+        QTest::newRow("aucun : celui du systeme") << false << false << false << "systeme";
+    }
+    void ordreDesFichiers() {
+        QFETCH(bool, variable);
+        QFETCH(bool, systemePresent);
+        QFETCH(bool, aCotePresent);
+        QFETCH(QString, attendu);
+        QTemporaryDir dossier;
+        QVERIFY(QDir().mkpath(dossier.filePath("etc/calvanet")));
+        QVERIFY(QDir().mkpath(dossier.filePath("bin")));
+        const QMap<QString, QString> chemins = {
+            {"variable", dossier.filePath("autre.mdp")},
+            {"systeme", dossier.filePath("etc/calvanet/operateurs.mdp")},
+            {"programme", dossier.filePath("bin/operateurs.mdp")}};
+        if (systemePresent)
+            Ecrit(chemins["systeme"], QByteArray());
+        if (aCotePresent)
+            Ecrit(chemins["programme"], QByteArray());
+        if (variable)
+            qputenv("CALVANET_MOTS_DE_PASSE", chemins["variable"].toUtf8());
+        else
+            qunsetenv("CALVANET_MOTS_DE_PASSE");
+        const QString chemin =
+            CheminFichierMotsDePasse(chemins["systeme"], dossier.filePath("bin"));
+        qunsetenv("CALVANET_MOTS_DE_PASSE");
+        QCOMPARE(chemin, chemins.value(attendu));
     }
 
     // The command writes Argon2id digests (19 MiB, 2 passes); the station
