@@ -2,6 +2,7 @@
 #include "F1posteProgrammation.h"
 
 #include "AttribueSNcarte.h"
+#include "AttributionMeuble.h"
 #include "CreeBaseMessages.h"
 #include "EtiquetteCarteLue.h"
 #include "FenetresAide.h"
@@ -9,6 +10,7 @@
 #include "OutilsExternes.h"
 #include "RenommeCarte.h"
 #include "TestPlateauSeul.h"
+#include "TestRailsMeuble.h"
 #include "VerifConnection.h"
 
 void F1posteProgrammation::brancheFlux() {
@@ -21,6 +23,7 @@ void F1posteProgrammation::brancheFlux() {
     commandes.BTrenomCarte = [&p] { BTrenomCarte_Click(p); };
     commandes.BtImpEtqCarteLue = [&p] { ImprimeEtiquetteCarteLue(p); };
     commandes.BtTestPlateauSeul = [&p] { BtTestPlateauSeul_Click(p); };
+    commandes.BtTestRailsMeuble = [&p] { TestRailsMeuble(p); };
 
     commandes.mnuTestIRperm = [&p] { mnuTestIRperm_Click(p); };
     commandes.mnuTestIRsansManip = [&p] { mnuTestIRsansManip_Click(p); };
@@ -33,4 +36,9 @@ void F1posteProgrammation::brancheFlux() {
     commandes.mnuAffAideTestRails = [this] { AfficheF3aideTestRail(this); };
     commandes.BtAideTestPlateau = [this] { AfficheF5aideTestPlateau(this); };
     commandes.BtAideAttribMeuble = [this] { AfficheF4aideAttributionMeuble(this); };
+
+    commandes.BtAttribueMeuble = [this] {
+        AttributionMeuble* meuble = AfficheAttributionMeuble(poste_, this);
+        meuble->ouvreAide = [this] { AfficheF4aideAttributionMeuble(this); };
+    };
 }

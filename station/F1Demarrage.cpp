@@ -1,6 +1,7 @@
 // Start-up of the main window: command line, login, rights, trace files.
 #include "F1posteProgrammation.h"
 
+#include "AttributionMeuble.h"
 #include "LigneCommande.h"
 #include "MotsDePasseOperateurs.h"
 #include "OperateurQt.h"
@@ -214,6 +215,7 @@ void F1posteProgrammation::chargeTraductions() {
     delete new F3aideTestRail(this);
     delete new F4aideAttributionMeuble(this);
     delete new F5aideTestPlateau(this);
+    delete new AttributionMeuble(poste_, this);
     poste_.reglages.BaseTraduction = FichierTraduction;
 }
 

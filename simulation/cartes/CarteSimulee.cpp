@@ -75,6 +75,9 @@ QList<QByteArray> CarteSimulee::repond(const QByteArray& commande) {
         return {};
     if (reponsesImposees.contains(commande))
         return {reponsesImposees.value(commande)};
+    for (const QByteArray& debut : silencePour)
+        if (commande.startsWith(debut))
+            return {};
 
     const char lettre = commande.at(0);
     const QByteArray tete(1, lettre);
@@ -164,6 +167,7 @@ QList<QByteArray> CarteSimulee::repond(const QByteArray& commande) {
         if (n < 1 || n > 32)
             return {};
         eaTirees << n;
+        ++impulsionsEA[static_cast<size_t>(n)];
         commandesEA << suite.mid(1);
         if (n == 1 && suite.mid(1) == "0FFF10") {
             ++decharges;

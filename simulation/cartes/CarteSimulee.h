@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <array>
 
 struct CarteSimulee {
     // Identity. The wire name is two bytes: cabinet letter, then the
@@ -46,6 +47,13 @@ struct CarteSimulee {
     // bytes sent as they are (no framing) for a command text.
     QMap<QByteArray, QByteArray> reponsesImposees;
     QMap<QByteArray, QByteArray> octetsImposes;
+
+    // Rail bench: commands beginning with one of these texts (address
+    // included: "IA5E", "IA5A", "EA5" every pulse, "EA53" the pulses of EA 3)
+    // get no answer, as from a card that hangs on that step.
+    QList<QByteArray> silencePour;
+    // Pulses each EA received, by EA number (index 0 unused).
+    std::array<int, 33> impulsionsEA{};
 
     // What the card did, for the tests to look at.
     QByteArray derniereCommande;

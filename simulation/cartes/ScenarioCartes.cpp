@@ -48,6 +48,8 @@ bool LitCarte(const QJsonObject& o, std::vector<CarteSimulee>& cartes, QString& 
     booleen("checkSumMinuscule", c.checkSumMinuscule);
     booleen("sansSlash", c.sansSlash);
     booleen("reponseDoublee", c.reponseDoublee);
+    for (const QJsonValue v : o.value(QLatin1String("silencePour")).toArray())
+        c.silencePour << Octets(v);
     if (o.contains(QLatin1String("alimentation")))
         c.alimentation = o.value(QLatin1String("alimentation")).toDouble(c.alimentation);
 

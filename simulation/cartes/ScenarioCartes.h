@@ -10,7 +10,8 @@
 //       "presenceEA": "000...1111", "ledsAR": "111...1", "alimentation": 48.8,
 //       "muette": false, "repondAuDeuxiemeEssai": false, "mauvaisCheckSum": false,
 //       "checkSumMinuscule": false, "sansSlash": false, "reponseDoublee": false,
-//       "delaiReponseMs": 3, "parasitesAvant": "", "coupureApresDecharges": 0 },
+//       "delaiReponseMs": 3, "parasitesAvant": "", "coupureApresDecharges": 0,
+//       "silencePour": ["IA5E"] },  commands the card leaves unanswered (by their start)
 //     { "meuble": "A", "numero": 5 },              name "A" + character 48 + 5
 //     { "meuble": "A", "premier": 1, "nombre": 100 } cards A1..A(100), SN "x001".. from "sn"
 //   ]

@@ -4,9 +4,11 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 namespace {
 
@@ -20,6 +22,26 @@ QByteArray Lisible(const QByteArray& octets) {
             r += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
     }
     return r;
+}
+
+// Pulses each EA of each card received since the last report, one line per
+// card that was fired: what the rail bench operator would count on the flaps.
+void AfficheImpulsions(const BusSimule& bus, std::vector<std::array<int, 33>>& vues) {
+    const std::vector<CarteSimulee> cartes = bus.cartes();
+    vues.resize(cartes.size());
+    for (size_t i = 0; i < cartes.size(); ++i) {
+        QByteArray ligne;
+        for (int ea = 1; ea <= 32; ++ea) {
+            const int n =
+                cartes[i].impulsionsEA[static_cast<size_t>(ea)] - vues[i][static_cast<size_t>(ea)];
+            if (n > 0)
+                ligne += " EA" + QByteArray::number(ea) + "=" + QByteArray::number(n);
+        }
+        vues[i] = cartes[i].impulsionsEA;
+        if (!ligne.isEmpty())
+            std::printf("   impulsions %s:%s\n", Lisible(cartes[i].nom).constData(),
+                        ligne.constData());
+    }
 }
 
 } // namespace
@@ -76,6 +98,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     qsizetype vus = 0;
+    std::vector<std::array<int, 33>> impulsionsVues;
     const timespec pas{0, 100 * 1000 * 1000};
     for (;;) {
         const int s = sigtimedwait(&signaux, nullptr, &pas);
@@ -85,9 +108,10 @@ int main(int argc, char** argv) {
                 const EvenementBus& e = j.at(vus);
                 if (e.genre == EvenementBus::Genre::Ouverture)
                     std::printf("-- ouverture du port\n");
-                else if (e.genre == EvenementBus::Genre::Fermeture)
+                else if (e.genre == EvenementBus::Genre::Fermeture) {
                     std::printf("-- fermeture du port\n");
-                else
+                    AfficheImpulsions(bus, impulsionsVues);
+                } else
                     std::printf("<- %s%s\n", Lisible(e.commande).constData(),
                                 e.checkSumOk ? "" : "   (checksum faux, ignoree)");
             }

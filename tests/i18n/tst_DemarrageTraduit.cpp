@@ -10,10 +10,12 @@
 #include "OperateurScripte.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <memory>
 
@@ -141,8 +143,11 @@ private slots:
         s.demarre(QStringLiteral("op=DEMOY001 ft=") + base.chemin());
         QVERIFY(s.op.boites().isEmpty());
         QCOMPARE(base.sqlite3("SELECT DISTINCT Tformulaire FROM Traductions ORDER BY 1"),
-                 QStringList({"DialogMP", "F1posteProgrammation", "F2Acceuil", "F3aideTestRail",
-                              "F4aideAttributionMeuble", "F5aideTestPlateau"}));
+                 QStringList({"AttributionMeuble", "DialogMP", "F1posteProgrammation", "F2Acceuil",
+                              "F3aideTestRail", "F4aideAttributionMeuble", "F5aideTestPlateau"}));
+        QCOMPARE(base.sqlite3("SELECT Ttype, tdefcaption FROM Traductions WHERE Tformulaire = "
+                              "'AttributionMeuble' AND Tname = 'BtAttribuerCartes'"),
+                 QStringList({"CommandButton|Attribuer les Cartes"}));
         QCOMPARE(base.sqlite3("SELECT Ttype, tdefcaption, tdeftooltiptext FROM Traductions "
                               "WHERE Tname = 'BtProgTestPlateau'"),
                  QStringList({"CommandButton|PROGRAMMER UNE CARTE|ce bouton permet d'ecrire le "
@@ -155,6 +160,27 @@ private slots:
 
     // The menu entry of the main window runs the message base tool on the
     // list beside the base, then the reload.
+    // The cabinet window translates itself when the operator opens it.
+    void fenetreMeubleTraduite() {
+        BaseTest base;
+        base.ajoute(QStringLiteral("AttributionMeuble"), QStringLiteral("CommandButton"),
+                    QStringLiteral("BtAttribuerCartes"), QStringLiteral("Assign the cards"));
+        Station s;
+        s.demarre(QStringLiteral("op=DEMOY001 ft=") + base.chemin());
+        QVERIFY(s.op.boites().isEmpty());
+        s.f->BtAttribueMeuble->click();
+        QPointer<QWidget> fenetre;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("AttributionMeuble") && w->isVisible())
+                fenetre = w;
+        QVERIFY(fenetre);
+        auto* bouton = fenetre->findChild<QPushButton*>(QStringLiteral("BtAttribuerCartes"));
+        QVERIFY(bouton);
+        QCOMPARE(Affiche(bouton->text()), QStringLiteral("Assign the cards"));
+        QCOMPARE(fenetre->windowTitle(), QStringLiteral("Attribution Meuble"));
+        fenetre->close();
+    }
+
     void menuCreationBaseMessages() {
         BaseTest base;
         const QList<MessageDefaut> defauts = MessagesDefaut();

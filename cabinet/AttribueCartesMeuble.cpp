@@ -1,0 +1,101 @@
+#include "AttribueCartesMeuble.h"
+
+#include "FeuilleMeuble.h"
+#include "FichierTrace.h"
+#include "LiaisonCarte.h"
+#include "Temps.h"
+
+namespace {
+
+constexpr int kTimeOutMs = 500;
+
+QString Texte(const QByteArray& reponse) {
+    return DepuisWindows1252(reponse);
+}
+
+// Selects line i and moves the progress bar to it.
+void Passe(VueMeuble& vue, int i) {
+    vue.selectionne(i);
+    vue.Progression(i + 1);
+}
+
+} // namespace
+
+void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
+    Operateur& op = poste.operateur();
+    if (vue.nombreLignes() == 0) {
+        op.Boite(QStringLiteral("Vous devez commencer par creer un meuble"), {},
+                 Icone::Information);
+        return;
+    }
+    // The list cannot change under the passes: the window holds its edits
+    // while this runs.
+    const int nombre = vue.nombreLignes();
+
+    vue.Etat(QStringLiteral("Verification des SN saisies ..."));
+    vue.DebutProgression(nombre);
+    for (int i = 0; i < nombre; ++i) {
+        Passe(vue, i);
+        const QString ligne = vue.lignes().at(i);
+        if (SNligne(ligne).trimmed().size() != 4) {
+            op.Boite(QStringLiteral("il manque un SN sur le plateau ") + ligne, {},
+                     Icone::Information);
+            vue.Progression(0);
+            return;
+        }
+        LaisseTourner();
+    }
+
+    vue.Etat(QStringLiteral("verification de la presence des cartes ..."));
+    PortCarteOuvert port(poste);
+    for (int i = 0; i < nombre; ++i) {
+        Passe(vue, i);
+        const QString ligne = vue.lignes().at(i);
+        const int numero = NumeroPlateau(ligne);
+        const QString reponse = Texte(
+            EnvoiEtReponseMorvane2(poste, "vNs" + VersWindows1252(SNligne(ligne)), kTimeOutMs));
+        QString ancien;
+        if (const auto presence = LitReponsePresence(reponse)) {
+            ancien = presence->ancienNom;
+            vue.changeLigne(i, LigneAvecEtat(ligne, presence->version + QStringLiteral(" (") +
+                                                        ancien + QLatin1Char(')')));
+        } else {
+            // A failure, or a reply that cannot be cut: the line shows it.
+            vue.changeLigne(i, LigneAvecEtat(ligne, reponse));
+        }
+        if (numero >= 0 && numero <= Meuble::kPlateauMax)
+            meuble.AncienNom[static_cast<size_t>(numero)] = ancien;
+        LaisseTourner();
+    }
+
+    vue.Etat(QStringLiteral("Attribution des cartes en cours ..."));
+    for (int i = 0; i < nombre; ++i) {
+        Passe(vue, i);
+        const QString ligne = vue.lignes().at(i);
+        const QByteArray reponse = EnvoiEtReponseMorvane2(
+            poste, "yNs" + AdressePlateau(ligne) + VersWindows1252(SNligne(ligne)), kTimeOutMs);
+        vue.changeLigne(i, LigneAvecEtat(ligne, Texte(reponse)));
+    }
+
+    vue.Etat(QStringLiteral("verifie l'attribution du nom de plateau"));
+    for (int i = 0; i < nombre; ++i) {
+        Passe(vue, i);
+        const QString ligne = vue.lignes().at(i);
+        // A late reply of the previous card must not be read as this one's.
+        LectRepMorvane2(poste, 10);
+        const QString reponse =
+            Texte(EnvoiEtReponseMorvane2(poste, "V" + AdressePlateau(ligne), kTimeOutMs));
+        if (const auto id = LitReponseIdentite(reponse)) {
+            const QString note =
+                id->sn != SNligne(ligne) ? QStringLiteral("SN lue=") + id->sn : QString();
+            vue.changeLigne(i, LigneAvecEtat(ligne, id->version + QLatin1Char(' ') + note));
+        } else {
+            vue.changeLigne(i, LigneAvecEtat(ligne, reponse));
+        }
+    }
+
+    vue.Etat(QStringLiteral("fin d'attribution pour ce meuble"));
+    vue.CacheProgression();
+    port.ferme();
+    MemoriseAttribution(poste, meuble, vue);
+}

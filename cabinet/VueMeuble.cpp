@@ -1,0 +1,3 @@
+#include "VueMeuble.h"
+
+VueMeuble::~VueMeuble() = default;
