@@ -201,6 +201,10 @@ Resultat ParLeServeur(int clients) {
     r.p99Ms = attente.centile(0.99);
     r.debitParS = 1000.0 * clients * kParClient / r.totalMs;
     r.entier = tout && rates == 0 && ToutEntier(imprimante, clients);
+    if (!tout || rates != 0)
+        std::fprintf(stderr,
+                     "bench_Serveur: %d clients, %d labels of %d printed, %d sends failed\n",
+                     clients, imprimante.nombreEtiquettes(), clients * kParClient, rates.load());
     poste.ExecuteFermeture();
     return r;
 }
