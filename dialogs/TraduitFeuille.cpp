@@ -126,8 +126,7 @@ void Controles(QObject* parent, QList<QObject*>& liste) {
     }
 }
 
-// False when the base failed (reported, translation disabled).
-bool Traduit(BaseTraductions& base, QWidget* fenetre, const QString& nom) {
+bool TraduitControles(BaseTraductions& base, QWidget* fenetre, const QString& nom) {
     QList<QObject*> controles;
     Controles(fenetre, controles);
     for (QObject* c : controles) {
@@ -158,6 +157,25 @@ bool Traduit(BaseTraductions& base, QWidget* fenetre, const QString& nom) {
             EchecBaseTraduction(base.erreur());
             return false;
         }
+    }
+    return true;
+}
+
+// False when the base failed (reported, translation disabled). One
+// transaction for the whole window: SQLite locks and checks the file once
+// instead of once per control, and the controls recorded are written together.
+bool Traduit(BaseTraductions& base, QWidget* fenetre, const QString& nom) {
+    if (!base.Commence()) {
+        EchecBaseTraduction(base.erreur());
+        return false;
+    }
+    if (!TraduitControles(base, fenetre, nom)) {
+        base.Annule();
+        return false;
+    }
+    if (!base.Valide()) {
+        EchecBaseTraduction(base.erreur());
+        return false;
     }
     return true;
 }

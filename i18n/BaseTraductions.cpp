@@ -1,5 +1,8 @@
 #include "BaseTraductions.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -40,6 +43,28 @@ QString Texte(const QVariant& v) {
     return v.isNull() ? QString() : v.toString();
 }
 
+// The stored form "yyyy-MM-dd HH:mm:ss" read directly: QDateTime::fromString
+// with a format costs more than the rest of a lookup. Anything else goes
+// through fromString as before.
+QDateTime LitDate(const QString& date) {
+    const auto champ = [&date](qsizetype debut, qsizetype longueur, bool& ok) {
+        return QStringView(date).mid(debut, longueur).toInt(&ok);
+    };
+    if (date.size() == 19 && date[4] == u'-' && date[7] == u'-' && date[10] == u' ' &&
+        date[13] == u':' && date[16] == u':') {
+        bool ok[6] = {};
+        const QDate jour(champ(0, 4, ok[0]), champ(5, 2, ok[1]), champ(8, 2, ok[2]));
+        const QTime heure(champ(11, 2, ok[3]), champ(14, 2, ok[4]), champ(17, 2, ok[5]));
+        if (std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; }) && jour.isValid() &&
+            heure.isValid())
+            return QDateTime(jour, heure);
+    }
+    QDateTime d = QDateTime::fromString(date, kFormatDate);
+    if (!d.isValid())
+        d = QDateTime::fromString(date, Qt::ISODate);
+    return d;
+}
+
 EnregistrementTraduction Lit(const QSqlQuery& q) {
     EnregistrementTraduction e;
     e.id = q.value(0).toLongLong();
@@ -51,10 +76,7 @@ EnregistrementTraduction Lit(const QSqlQuery& q) {
     e.tdefcaption = Texte(q.value(6));
     e.tdeftooltiptext = Texte(q.value(7));
     e.tcommentaire = Texte(q.value(8));
-    const QString date = Texte(q.value(9));
-    e.tDate = QDateTime::fromString(date, kFormatDate);
-    if (!e.tDate.isValid())
-        e.tDate = QDateTime::fromString(date, Qt::ISODate);
+    e.tDate = LitDate(Texte(q.value(9)));
     e.tFlagpassage = q.value(10).toLongLong() != 0;
     return e;
 }
@@ -79,6 +101,7 @@ BaseTraductions::BaseTraductions(const QString& chemin)
                                   QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
 
 BaseTraductions::~BaseTraductions() {
+    requeteControle_.reset();
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -189,11 +212,23 @@ std::optional<QList<EnregistrementTraduction>> BaseTraductions::Messages() {
 bool BaseTraductions::ChercheControle(const QString& formulaire, const QString& type,
                                       const QString& nom,
                                       std::optional<EnregistrementTraduction>* trouve) {
-    const auto liste = selection(QStringLiteral("Tformulaire = ? AND Ttype = ? AND Tname = ?"),
-                                 {formulaire, type, nom}, QStringLiteral("rowid LIMIT 1"));
-    if (!liste)
-        return false;
-    *trouve = liste->isEmpty() ? std::nullopt : std::optional(liste->first());
+    if (!requeteControle_) {
+        auto q = std::make_unique<QSqlQuery>(db_);
+        q->setForwardOnly(true);
+        if (!q->prepare(QStringLiteral("SELECT ") + Colonnes() +
+                        QStringLiteral(" FROM Traductions WHERE Tformulaire = ? AND Ttype = ? "
+                                       "AND Tname = ? ORDER BY rowid LIMIT 1")))
+            return echec(q->lastError());
+        requeteControle_ = std::move(q);
+    }
+    QSqlQuery& q = *requeteControle_;
+    q.bindValue(0, formulaire);
+    q.bindValue(1, type);
+    q.bindValue(2, nom);
+    if (!q.exec())
+        return echec(q.lastError());
+    *trouve = q.next() ? std::optional(Lit(q)) : std::nullopt;
+    q.finish();
     return true;
 }
 

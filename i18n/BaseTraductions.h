@@ -5,8 +5,10 @@
 // bound parameter, so a name holding a quote is only a name.
 #include <QDateTime>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 // The record, field by field as named in the table.
@@ -88,5 +90,8 @@ private:
     QString chemin_;
     QString connexion_;
     QSqlDatabase db_;
+    // ChercheControle runs for every control of every window loaded: its
+    // statement is prepared once per opening.
+    std::unique_ptr<QSqlQuery> requeteControle_;
     ErreurBase erreur_;
 };

@@ -310,8 +310,11 @@ void BusSimule::traiteTrame(const QByteArray& brut) {
                                    static_cast<double>(c.numero()) * intervalleAppelMs_;
             for (const QByteArray& r : c.repond(cde)) {
                 planifie(instant, c.trame(r));
-                if (c.reponseDoublee)
+                journal_.last().reponse += c.trame(r);
+                if (c.reponseDoublee) {
                     planifie(instant, c.trame(r));
+                    journal_.last().reponse += c.trame(r);
+                }
             }
         }
         return;
@@ -352,7 +355,8 @@ void BusSimule::traiteTrame(const QByteArray& brut) {
     if (parCarte.isEmpty())
         return;
     // Several cards answering at once garble the line.
-    planifie(maintenant + delai, parCarte.size() == 1 ? parCarte.first() : Collision(parCarte));
+    journal_.last().reponse = parCarte.size() == 1 ? parCarte.first() : Collision(parCarte);
+    planifie(maintenant + delai, journal_.last().reponse);
 }
 
 void BusSimule::boucle() {

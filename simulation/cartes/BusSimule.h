@@ -20,6 +20,7 @@ struct EvenementBus {
     QByteArray commande;    // without ESC, checksum and CR
     QByteArray brut;        // the bytes as received, ESC to CR
     bool checkSumOk = true; // a frame with a wrong checksum gets no answer
+    QByteArray reponse;     // what the cards put on the line in answer
     double instantMs = 0;   // monotonic clock of the bus
 };
 

@@ -1,0 +1,275 @@
+// Figures 6 and 8 (clients): the station's label print server on loopback,
+// clients sending at once, the virtual printer behind it; beside one client
+// sending the same labels straight to the virtual printer. Clients are plain
+// sockets in threads of their own, so that only the server runs in the
+// station's thread.
+#include "EditeEtiquette.h"
+#include "ImprimanteVirtuelle.h"
+#include "MesuresPerf.h"
+#include "PosteTest.h"
+#include "ServeurImpression.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <arpa/inet.h>
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <netinet/in.h>
+#include <set>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kParClient = 20;
+
+// Label k of client c: its SN tells them apart ("SN: 1203" is client 12, label 3).
+QByteArray Label(int c, int k) {
+    Etiquette e;
+    e.titre = QStringLiteral("Morvane 2  Ct Plateau");
+    e.codeType = QStringLiteral("C0");
+    e.sn = QStringLiteral("%1").arg(c * 100 + k, 4, 10, QLatin1Char('0'));
+    e.codeSemaine = QStringLiteral("5026");
+    e.codeUsine = QStringLiteral("0");
+    e.codeOperateur = QStringLiteral("2");
+    e.versionFW = QStringLiteral("V3.07");
+    e.nomCarte = QStringLiteral("A50");
+    e.resultatEA = QStringLiteral("EA ok R08");
+    e.resultatIR = QStringLiteral("IR ok");
+    e.resultatLed = QStringLiteral("no test");
+    return (LignesEtiquette(e).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+}
+
+bool Envoie(quint16 port, const QByteArray& octets) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(s);
+        return false;
+    }
+    qsizetype fait = 0;
+    while (fait < octets.size()) {
+        const ssize_t n = ::send(s, octets.constData() + fait,
+                                 static_cast<size_t>(octets.size() - fait), MSG_NOSIGNAL);
+        if (n <= 0)
+            break;
+        fait += n;
+    }
+    ::close(s);
+    return fait == octets.size();
+}
+
+// When each label came out of the printer, by SN.
+struct Sorties {
+    std::mutex verrou;
+    std::map<int, double> instants;
+};
+
+struct Resultat {
+    double debitParS = 0;
+    double p99Ms = 0;
+    double totalMs = 0;
+    bool entier = false;
+};
+
+int SnDe(const EtiquetteEPL2& e) {
+    static const QRegularExpression re(QStringLiteral("^SN: (\\d{4})$"));
+    for (const ChampTexteEPL2& t : e.textes) {
+        const auto m = re.match(t.texte);
+        if (m.hasMatch())
+            return m.captured(1).toInt();
+    }
+    return -1;
+}
+
+// Waits, turning the event loop, until the printer has `nombre` labels.
+bool Attend(ImprimanteVirtuelle& imprimante, int nombre, int limiteMs) {
+    const double fin = perf::MurMs() + limiteMs;
+    while (imprimante.nombreEtiquettes() < nombre && perf::MurMs() < fin)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return imprimante.nombreEtiquettes() >= nombre;
+}
+
+// Whether the printer holds exactly the labels sent, each whole.
+bool ToutEntier(ImprimanteVirtuelle& imprimante, int clients) {
+    std::set<int> vus;
+    for (const EtiquetteImprimee& e : imprimante.etiquettes()) {
+        if (!e.contenu.commandesInconnues.isEmpty() || !e.contenu.erreurs.isEmpty() ||
+            e.contenu.codesBarres.size() != 1) {
+            std::fprintf(stderr, "bench_Serveur: label %d broken: %s %s\n", e.numero,
+                         qPrintable(e.contenu.commandesInconnues.join('|')),
+                         qPrintable(e.contenu.erreurs.join('|')));
+            return false;
+        }
+        vus.insert(SnDe(e.contenu));
+    }
+    if (static_cast<int>(vus.size()) != clients * kParClient ||
+        !imprimante.commandesInconnues().isEmpty()) {
+        std::fprintf(stderr, "bench_Serveur: %d labels of %d, unknown: %s\n",
+                     static_cast<int>(vus.size()), clients * kParClient,
+                     qPrintable(imprimante.commandesInconnues().join('|')));
+        return false;
+    }
+    for (int c = 0; c < clients; ++c)
+        for (int k = 0; k < kParClient; ++k)
+            if (!vus.count(c * 100 + k))
+                return false;
+    return true;
+}
+
+Resultat ParLeServeur(int clients) {
+    Resultat r;
+    QTemporaryDir dossier;
+    OptionsImprimante o;
+    o.dossier = dossier.path();
+    FilImprimanteVirtuelle fil(o);
+    if (!fil.ok())
+        return r;
+    ImprimanteVirtuelle& imprimante = fil.imprimante();
+    Sorties sorties;
+    QObject::connect(
+        &imprimante, &ImprimanteVirtuelle::etiquetteImprimee, &imprimante,
+        [&](int numero, const QString&) {
+            const double t = perf::MurMs();
+            std::lock_guard<std::mutex> l(sorties.verrou);
+            sorties.instants[numero] = t;
+        },
+        Qt::DirectConnection);
+
+    PosteTest poste;
+    poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(imprimante.portTcp());
+    quint16 port = 0;
+    {
+        QTcpServer libre;
+        libre.listen(QHostAddress::LocalHost, 0);
+        port = libre.serverPort();
+    }
+    poste.reglages.portSrv = QString::number(port);
+    DemarreServeurImpression(poste);
+
+    std::vector<QByteArray> envois(static_cast<size_t>(clients));
+    for (int c = 0; c < clients; ++c)
+        for (int k = 0; k < kParClient; ++k)
+            envois[static_cast<size_t>(c)] += Label(c, k);
+    std::vector<double> fermes(static_cast<size_t>(clients), 0);
+    std::atomic<int> depart{0};
+    std::atomic<int> rates{0};
+    std::vector<std::thread> fils;
+    const double t0 = perf::MurMs();
+    for (int c = 0; c < clients; ++c)
+        fils.emplace_back([&, c] {
+            while (depart.load() == 0)
+                std::this_thread::yield();
+            if (!Envoie(port, envois[static_cast<size_t>(c)]))
+                ++rates;
+            fermes[static_cast<size_t>(c)] = perf::MurMs();
+        });
+    depart = 1;
+    const bool tout = Attend(imprimante, clients * kParClient, 30000);
+    for (std::thread& f : fils)
+        f.join();
+    r.totalMs = perf::MurMs() - t0;
+
+    // From each client's close to its last label out of the printer.
+    std::map<int, double> dernier; // client -> instant
+    const QList<EtiquetteImprimee> imprimees = imprimante.etiquettes();
+    {
+        std::lock_guard<std::mutex> l(sorties.verrou);
+        double finale = 0;
+        for (const EtiquetteImprimee& e : imprimees) {
+            const int sn = SnDe(e.contenu);
+            const double t = sorties.instants[e.numero];
+            finale = std::max(finale, t);
+            if (sn >= 0)
+                dernier[sn / 100] = std::max(dernier[sn / 100], t);
+        }
+        r.totalMs = finale - t0;
+    }
+    perf::Serie attente;
+    for (int c = 0; c < clients; ++c)
+        attente.ajoute(dernier[c] - fermes[static_cast<size_t>(c)]);
+    r.p99Ms = attente.centile(0.99);
+    r.debitParS = 1000.0 * clients * kParClient / r.totalMs;
+    r.entier = tout && rates == 0 && ToutEntier(imprimante, clients);
+    if (!tout || rates != 0)
+        std::fprintf(stderr,
+                     "bench_Serveur: %d clients, %d labels of %d printed, %d sends failed\n",
+                     clients, imprimante.nombreEtiquettes(), clients * kParClient, rates.load());
+    poste.ExecuteFermeture();
+    return r;
+}
+
+// The same labels in one connection straight to the printer.
+Resultat EnDirect(int clients) {
+    Resultat r;
+    QTemporaryDir dossier;
+    OptionsImprimante o;
+    o.dossier = dossier.path();
+    FilImprimanteVirtuelle fil(o);
+    if (!fil.ok())
+        return r;
+    ImprimanteVirtuelle& imprimante = fil.imprimante();
+    QByteArray tout;
+    for (int c = 0; c < clients; ++c)
+        for (int k = 0; k < kParClient; ++k)
+            tout += Label(c, k);
+    const double t0 = perf::MurMs();
+    const bool envoye = Envoie(imprimante.portTcp(), tout);
+    const bool imprime = Attend(imprimante, clients * kParClient, 30000);
+    r.totalMs = perf::MurMs() - t0;
+    r.debitParS = 1000.0 * clients * kParClient / r.totalMs;
+    r.entier = envoye && imprime && ToutEntier(imprimante, clients);
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv); // the printer draws its labels
+    const int repetitions = argc > 1 ? std::atoi(argv[1]) : 2;
+    std::vector<double> tailles, durees;
+    for (const int clients : {5, 20, 50}) {
+        perf::Serie debit, p99, direct;
+        bool entier = true;
+        for (int i = 0; i < repetitions; ++i) {
+            const Resultat s = ParLeServeur(clients);
+            const Resultat d = EnDirect(clients);
+            entier = entier && s.entier && d.entier;
+            debit.ajoute(s.debitParS);
+            p99.ajoute(s.p99Ms);
+            direct.ajoute(d.debitParS);
+            if (i == 0) {
+                tailles.push_back(clients * kParClient);
+                durees.push_back(s.totalMs);
+            } else if (s.totalMs < durees.back()) {
+                durees.back() = s.totalMs;
+            }
+        }
+        const std::string n = std::to_string(clients);
+        perf::Ligne("6. print server, " + n + " clients × 20 labels: labels per second" +
+                        (entier ? ", every label whole" : ", **labels lost or broken**"),
+                    perf::Valeur(debit, "/s"),
+                    "straight to the printer " + perf::Valeur(direct, "/s"),
+                    perf::Nombre(debit.mediane() / direct.mediane()), "> 1 000 /s, all whole",
+                    perf::Verdict(debit.mediane() > 1000 && entier));
+        perf::Ligne("6. print server, " + n +
+                        " clients: 99th percentile, client's close to its last label",
+                    perf::Valeur(p99, "ms"), "", "", "", "");
+    }
+    const perf::Droite d = perf::Ajuste(tailles, durees);
+    perf::Ligne("8. growth, print server: fitted cost per label (5, 20, 50 clients)",
+                perf::Nombre(d.pente) + " ms/label + " + perf::Nombre(d.origine) + " ms",
+                "largest deviation from the line " + perf::Nombre(100 * d.ecartMax) + " %", "",
+                "linear", perf::Verdict(d.ecartMax < 0.2));
+    return 0;
+}
