@@ -1,6 +1,5 @@
 #pragma once
 // The journal read back by the sqlite3 program, not by the code that wrote it.
-#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -17,9 +16,4 @@ inline QStringList Sqlite(const QString& fichier, const QString& sql) {
     while (!lignes.isEmpty() && lignes.last().isEmpty())
         lignes.removeLast();
     return lignes;
-}
-
-inline QByteArray Octets(const QString& chemin) {
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }

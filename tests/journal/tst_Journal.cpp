@@ -8,6 +8,7 @@
 #include "MesuresCarte.h"
 #include "PassageJournal.h"
 #include "PosteTest.h"
+#include "TracesTest.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -126,7 +127,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(octets);
         }
-        const QByteArray avant = Octets(chemin);
+        const QByteArray avant = Lit(chemin);
 
         // Through a workflow's record: one box for two runs, and the runs end.
         PosteTest poste;
@@ -140,7 +141,7 @@ private slots:
         const QString boite = poste.op.boites().first();
         QVERIFY2(boite.startsWith(kBoite.arg(chemin, erreur)), qPrintable(boite));
         QCOMPARE(poste.op.echanges.first().titre, QString("Journal de production"));
-        QCOMPARE(Octets(chemin), avant);
+        QCOMPARE(Lit(chemin), avant);
     }
 
     // A folder that cannot be made: one box as well.

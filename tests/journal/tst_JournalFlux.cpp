@@ -182,7 +182,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray("pas un journal\n").repeated(100));
         f.close();
-        const QByteArray avant = Octets(banc.journal);
+        const QByteArray avant = Lit(banc.journal);
 
         for (int run = 0; run < 2; ++run) {
             banc.poste->op.repond("R08");
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(banc.boitesJournal().first().contains(banc.journal));
         QCOMPARE(SansHorodatage(Lit(banc.fichier("TestPlateauSeul.txt"))), kRecordBon + kRecordBon);
         QVERIFY(QFile::exists(banc.etiquette()));
-        QCOMPARE(Octets(banc.journal), avant);
+        QCOMPARE(Lit(banc.journal), avant);
     }
 };
 
