@@ -3,7 +3,10 @@
 #include "FeuilleMeuble.h"
 #include "FichierTrace.h"
 #include "LiaisonCarte.h"
+#include "PassageJournal.h"
 #include "Temps.h"
+
+#include <deque>
 
 namespace {
 
@@ -46,6 +49,12 @@ void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
         LaisseTourner();
     }
 
+    // One record per tray, written when the assignment ends, however it ends.
+    std::deque<PassageJournal> journaux;
+    for (int i = 0; i < nombre; ++i)
+        journaux.emplace_back(poste, QStringLiteral("AttribueCartesMeuble"))
+            .carte(SNligne(vue.lignes().at(i)).trimmed());
+
     vue.Etat(QStringLiteral("verification de la presence des cartes ..."));
     PortCarteOuvert port(poste);
     for (int i = 0; i < nombre; ++i) {
@@ -55,8 +64,10 @@ void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
         const QString reponse = Texte(
             EnvoiEtReponseMorvane2(poste, "vNs" + VersWindows1252(SNligne(ligne)), kTimeOutMs));
         QString ancien;
+        journaux[static_cast<size_t>(i)].resultat(reponse);
         if (const auto presence = LitReponsePresence(reponse)) {
             ancien = presence->ancienNom;
+            journaux[static_cast<size_t>(i)].carte({}, ancien, presence->version);
             vue.changeLigne(i, LigneAvecEtat(ligne, presence->version + QStringLiteral(" (") +
                                                         ancien + QLatin1Char(')')));
         } else {
@@ -75,6 +86,7 @@ void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
         const QByteArray reponse = EnvoiEtReponseMorvane2(
             poste, "yNs" + AdressePlateau(ligne) + VersWindows1252(SNligne(ligne)), kTimeOutMs);
         vue.changeLigne(i, LigneAvecEtat(ligne, Texte(reponse)));
+        journaux[static_cast<size_t>(i)].resultat(Texte(reponse));
     }
 
     vue.Etat(QStringLiteral("verifie l'attribution du nom de plateau"));
@@ -89,8 +101,13 @@ void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
             const QString note =
                 id->sn != SNligne(ligne) ? QStringLiteral("SN lue=") + id->sn : QString();
             vue.changeLigne(i, LigneAvecEtat(ligne, id->version + QLatin1Char(' ') + note));
+            if (note.isEmpty())
+                journaux[static_cast<size_t>(i)].fin();
+            else
+                journaux[static_cast<size_t>(i)].echec(note, QStringLiteral("SN lue"));
         } else {
             vue.changeLigne(i, LigneAvecEtat(ligne, reponse));
+            journaux[static_cast<size_t>(i)].echec(reponse, QStringLiteral("attribution"));
         }
     }
 

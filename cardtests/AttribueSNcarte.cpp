@@ -4,7 +4,9 @@
 #include "EtapesFlux.h"
 #include "FichierTrace.h"
 #include "LiaisonCarte.h"
+#include "MesuresCarte.h"
 #include "ModuleTraductions.h"
+#include "PassageJournal.h"
 #include "Plateforme.h"
 #include "ResultatTest.h"
 #include "Temps.h"
@@ -131,9 +133,14 @@ QString CodeTypeCarte(const QString& typeRail) {
 void AttribueSNcarte(Poste& poste) {
     const Reglages& r = poste.reglages;
     Operateur& op = poste.operateur();
-    if (!CarteConnectee(poste, {.info = QStringLiteral("abandon SN (Time Out Carte)"),
-                                .icone = Icone::Critique}))
+    PassageJournal journal(poste, QStringLiteral("AttribueSNcarte"));
+    const auto identite = CarteConnectee(
+        poste, {.info = QStringLiteral("abandon SN (Time Out Carte)"), .icone = Icone::Critique});
+    if (!identite) {
+        journal.carteAbsente();
         return;
+    }
+    journal.carte(identite->sn, identite->nom, identite->version);
     poste.ArretDemande = false;
     {
         PortCarteOuvert port(poste);
@@ -141,6 +148,9 @@ void AttribueSNcarte(Poste& poste) {
     }
 
     const Verdicts verdicts = TesteCarte(poste);
+    journal.resultat(verdicts.ir, MesuresIR(verdicts.ir));
+    journal.resultat(verdicts.ea, MesuresEA(verdicts.ea, {}, {}, verdicts.typeTrouve));
+    journal.mesure({.nom = QStringLiteral("type rail teste"), .texte = verdicts.typeTeste});
     if (!AccepteDefauts(poste, verdicts))
         return;
 
@@ -157,6 +167,7 @@ void AttribueSNcarte(Poste& poste) {
         PortCarteOuvert port(poste);
         const QByteArray ancien = EnvoiEtReponseMorvane2(poste, "V##", 500);
         if (EstErreur(ancien)) {
+            journal.echec(Msg[12] + CR + Texte(ancien), QStringLiteral("ecriture SN"));
             op.Boite(Msg[12] + CR + Texte(ancien), {}, Icone::Critique);
         } else if (const auto sn = serie.Reserve(*prevision)) {
             // Dated when written, after the card has answered.
@@ -174,6 +185,8 @@ void AttribueSNcarte(Poste& poste) {
             QString version, detail, erreur;
             if (const QString echec = EcritSN(poste, *sn, version, detail); !echec.isEmpty()) {
                 const bool note = serie.NoteSNperdu(ligne(), echec + detail, erreur);
+                journal.carte(*sn);
+                journal.echec(echec + detail, QStringLiteral("ecriture SN"));
                 op.Boite(echec, {}, Icone::Critique);
                 if (!note)
                     op.Boite(QStringLiteral("le SN ") + *sn +
@@ -182,6 +195,7 @@ void AttribueSNcarte(Poste& poste) {
                              {}, Icone::Critique);
             } else if (poste.AfficheInfo(Msg[16] + QStringLiteral("= ") + *sn);
                        !serie.AjouteLigne(ligne(), erreur)) {
+                journal.echec(erreur, QStringLiteral("trace"));
                 // No label for an SN the trace does not hold.
                 op.Boite(QStringLiteral("le SN ") + *sn +
                              QStringLiteral(" est dans la carte mais n'a pas pu etre note dans ") +
@@ -190,6 +204,8 @@ void AttribueSNcarte(Poste& poste) {
             } else {
                 poste.AfficheDernierSN(Msg[17] + QStringLiteral("=") + *sn);
                 ImprimeEtiquette(poste, *sn, version, verdicts);
+                journal.carte(*sn, {}, version);
+                journal.fin();
             }
         }
     }

@@ -1,5 +1,7 @@
 #include "MenuBanc.h"
 
+#include "MesuresCarte.h"
+#include "PassageJournal.h"
 #include "TestsElementaires.h"
 
 #include <QColor>
@@ -13,8 +15,12 @@ void mnuTestIRperm_Click(Poste& poste) {
 }
 
 void mnuTestIRsansManip_Click(Poste& poste) {
+    PassageJournal journal(poste, QStringLiteral("TestIR"));
     QString version;
     const QString resultat = TestIRAutonome(poste, version);
+    journal.carte({}, {}, version);
+    journal.resultat(resultat, MesuresIR(resultat));
+    journal.fin();
     poste.AfficheInfo(resultat);
     poste.operateur().Boite(version + QLatin1Char('\r') + resultat);
     poste.AfficheInfo(QString());
@@ -30,10 +36,14 @@ void mnuTestEA_Click(Poste& poste) {
             .toUpper();
     if (typeDemande.isEmpty())
         return;
+    PassageJournal journal(poste, QStringLiteral("TestPresenceEA"));
     QString version;
     QString motif;
     QString typeTrouve;
     const QString resultat = TestPresenceEA(poste, version, motif, typeDemande, typeTrouve);
+    journal.carte({}, {}, version);
+    journal.resultat(resultat, MesuresEA(resultat, motif, typeDemande, typeTrouve));
+    journal.fin();
     poste.AfficheInfo(resultat);
     poste.operateur().Boite(QStringLiteral("version: ") + version + QStringLiteral("\rEA: ") +
                             motif + QStringLiteral("\rmsg: ") + resultat +

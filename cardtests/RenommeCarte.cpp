@@ -4,6 +4,7 @@
 #include "IdentiteCarte.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
+#include "PassageJournal.h"
 #include "TestsElementaires.h"
 
 namespace {
@@ -56,5 +57,15 @@ void BTrenomCarte_Click(Poste& poste) {
         poste.operateur().Saisie(Msg[58], Msg[57] + QLatin1Char(' ') + ancienNom, QString());
     if (nouveauNom.size() < 2)
         return;
-    poste.operateur().Boite(RenommeCarte(poste, ancienNom, nouveauNom));
+    PassageJournal journal(poste, QStringLiteral("RenommeCarte"));
+    const QString rapport = RenommeCarte(poste, ancienNom, nouveauNom);
+    if (rapport.startsWith(Msg[63])) {
+        journal.carte({}, nouveauNom);
+        journal.resultat(rapport);
+        journal.fin();
+    } else {
+        journal.carte({}, ancienNom);
+        journal.echec(rapport, QStringLiteral("renommage"));
+    }
+    poste.operateur().Boite(rapport);
 }

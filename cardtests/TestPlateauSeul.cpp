@@ -6,7 +6,9 @@
 #include "FichierTrace.h"
 #include "IdentiteCarte.h"
 #include "LiaisonCarte.h"
+#include "MesuresCarte.h"
 #include "ModuleTraductions.h"
+#include "PassageJournal.h"
 #include "Plateforme.h"
 #include "ResultatTest.h"
 #include "Temps.h"
@@ -204,11 +206,12 @@ Fin Decharge(Poste& poste, const Resultats& r) {
     return Fin::Normale;
 }
 
-Fin Deroule(Poste& poste, const QString& typeDemande) {
+Fin Deroule(Poste& poste, const QString& typeDemande, PassageJournal& journal) {
     const IdentiteCarte carte = IdentifieCarte(poste, "##");
     if (!carte.trouvee()) {
         if (poste.ArretDemande)
             return Fin::Abandon;
+        journal.carteAbsente();
         poste.FermeMessage();
         SignaleCarteAbsente(
             poste, carte,
@@ -220,6 +223,7 @@ Fin Deroule(Poste& poste, const QString& typeDemande) {
     r.nomCarte = carte.nom;
     r.version = carte.version;
     r.sn = carte.sn;
+    journal.carte(r.sn, r.nomCarte, r.version);
 
     poste.LegendeBtCancel(Msg[29]);
     poste.ArretDemande = false;
@@ -234,24 +238,28 @@ Fin Deroule(Poste& poste, const QString& typeDemande) {
     poste.Message(Msg[30], 0, QStringLiteral("CAMCORD"));
     poste.AfficheInfo(QStringLiteral("TEST IR ..."));
     r.ir = TestIRAutonome(poste, versionTest);
+    journal.resultat(r.ir, MesuresIR(r.ir));
     if (poste.ArretDemande)
         return Fin::Abandon;
 
     poste.Message(Msg[31], 0, QStringLiteral("THERLFT"));
     poste.AfficheInfo(QStringLiteral("Test présence EA ...."));
     r.ea = TestPresenceEA(poste, versionTest, r.motif, typeDemande, r.typeTrouve);
+    journal.resultat(r.ea, MesuresEA(r.ea, r.motif, typeDemande, r.typeTrouve));
     if (poste.ArretDemande)
         return Fin::Abandon;
 
     poste.Message(Msg[32], 0, QStringLiteral("MOON"));
     poste.AfficheInfo(QStringLiteral("Test Présence Led AR ...."));
     r.led = TestPresenceLedAR(poste, versionTest);
+    journal.resultat(r.led, MesuresLed(r.led));
     if (poste.ArretDemande)
         return Fin::Abandon;
 
     poste.Message(Msg[186], 0, QStringLiteral("MOON"));
     poste.AfficheInfo(Msg[186]);
     r.alim = TestAlimentation(poste);
+    journal.resultat(r.alim, MesuresAlim(r.alim));
     if (poste.ArretDemande)
         return Fin::Abandon;
 
@@ -278,6 +286,7 @@ Fin Deroule(Poste& poste, const QString& typeDemande) {
     }
 
     EcritRecord(poste, r, typeDemande);
+    journal.fin();
     if (r.eaOk())
         ProposeEtiquette(poste, r);
     return Decharge(poste, r);
@@ -317,7 +326,8 @@ void BtTestPlateauSeul_Click(Poste& poste) {
     poste.setProperty(kProprieteDernierType, typeDemande);
 
     poste.MontreBtCancel(true);
-    const Fin fin = Deroule(poste, typeDemande);
+    PassageJournal journal(poste, QStringLiteral("TestPlateauSeul"));
+    const Fin fin = Deroule(poste, typeDemande, journal);
     if (fin == Fin::SansCarte)
         return;
     if (fin == Fin::Abandon)

@@ -3,7 +3,9 @@
 #include "AttribueSNrail.h"
 #include "FichierTrace.h"
 #include "LiaisonCarte.h"
+#include "MesuresCarte.h"
 #include "ModuleTraductions.h"
+#include "PassageJournal.h"
 #include "SerieSN.h"
 #include "Temps.h"
 #include "TestPresenceEA.h"
@@ -12,6 +14,7 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <list>
 #include <optional>
 
 namespace {
@@ -197,6 +200,21 @@ bool BancRails::Tire() {
     return true;
 }
 
+// A rail's record tells what the bench read of it, once the run is over.
+void JournaliseRail(PassageJournal& journal, const RailBanc& rail, const QString& type) {
+    journal.carte({}, rail.nom);
+    journal.avantEcriture = [&rail, type](PassageJournal& j) {
+        if (rail.motif.isEmpty())
+            return;
+        // The bench judges the model only of a rail with EAs, and only when one was asked.
+        const bool juge = type != QLatin1String("R") && rail.nombreEA != 0;
+        j.resultat(
+            rail.nom + QStringLiteral(" --> ") + rail.typeTrouve,
+            QList<MesureJournal>{{.nom = QStringLiteral("EA nombre"), .valeur = rail.nombreEA}} +
+                MesuresEA({}, rail.motif, juge ? type : QString(), rail.typeTrouve));
+    };
+}
+
 } // namespace
 
 int DelaiRechercheMs(int numero) {
@@ -234,15 +252,21 @@ void TestRailsMeuble(Poste& poste) {
 
     BancRails banc(poste, type, *fenetre);
     banc.rapport = rapport;
+    std::list<PassageJournal> journaux; // one record per rail, after the bench: it reads the rails
     {
         PortCarteOuvert port(poste);
         banc.Recherche();
+        for (const RailBanc& rail : banc.rails)
+            JournaliseRail(journaux.emplace_back(poste, QStringLiteral("TestRailsMeuble")), rail,
+                           type);
         if (!banc.rails.isEmpty() && banc.MesurePresence() && banc.LitPresence() && banc.Tire()) {
             const bool oui = poste.operateur().OuiNon(banc.rapport + CR + Msg[89] + CR + CR +
                                                           Msg[90] + CR + Msg[91],
                                                       {}, Icone::Question);
             if (!oui) {
                 banc.rapport += QStringLiteral("ARRET DEMANDE") + CR;
+                for (PassageJournal& j : journaux)
+                    j.abandon();
             } else if (!AttribueSNrails(poste, banc.rails, type, banc.rapport)) {
                 port.ferme();
                 poste.MontreBtCancel(false);
@@ -250,6 +274,8 @@ void TestRailsMeuble(Poste& poste) {
                 poste.FermeMessage();
                 return;
             }
+            for (PassageJournal& j : journaux)
+                j.fin();
         }
     }
     poste.AfficheInfo(Msg[99]);

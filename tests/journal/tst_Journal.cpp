@@ -1,0 +1,278 @@
+// labels: integration
+// The journal file: created on first use, a run written whole, an older
+// journal brought up to date, and files it must not write (a damaged file,
+// another program's database, a newer journal) left byte for byte as they
+// were, with one box and the run going on.
+#include "Journal.h"
+#include "LecteurSqlite.h"
+#include "MesuresCarte.h"
+#include "PassageJournal.h"
+#include "PosteTest.h"
+#include "TracesTest.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <stdexcept>
+
+namespace {
+
+PassageEnregistre Exemple() {
+    PassageEnregistre p;
+    p.debut = QDateTime(QDate(2026, 12, 8), QTime(9, 30, 5, 250), Qt::UTC);
+    p.poste = QStringLiteral("banc-2");
+    p.usine = QStringLiteral("0");
+    p.operateur = QStringLiteral("1");
+    p.flux = QStringLiteral("TestPlateauSeul");
+    p.sn = QStringLiteral("0A1B");
+    p.nomCarte = QStringLiteral("A-1");
+    p.versionFW = QStringLiteral("PLT2 v2.14");
+    p.resultats = {QStringLiteral("IR ok (pIR=31%)"), QStringLiteral("TestAlim HS = 45.2v")};
+    p.mesures = MesuresIR(p.resultats[0]) + MesuresAlim(p.resultats[1]);
+    p.issue = IssuePassage::Echec;
+    p.codeDefaut = QStringLiteral("alim");
+    p.dureeMs = 1234;
+    return p;
+}
+
+// The schema of the first journals, as they were written.
+const QString kSchemaV1 = QStringLiteral(
+    "CREATE TABLE version_schema (version INTEGER NOT NULL);"
+    "INSERT INTO version_schema VALUES (1);"
+    "CREATE TABLE passages (id INTEGER PRIMARY KEY AUTOINCREMENT, debut TEXT NOT NULL,"
+    " poste TEXT, usine TEXT, operateur TEXT, flux TEXT NOT NULL, sn TEXT, nom_carte TEXT,"
+    " version_fw TEXT, issue TEXT NOT NULL, duree_ms INTEGER);"
+    "CREATE TABLE resultats (passage INTEGER NOT NULL REFERENCES passages(id),"
+    " rang INTEGER NOT NULL, texte TEXT);"
+    "INSERT INTO passages VALUES (1, '2026-11-30T08:00:00.000Z', 'banc-1', '0', '2',"
+    " 'AttribueSNcarte', '0042', 'A50', 'PLT2 v2.13', 'reussi', 5100);"
+    "INSERT INTO resultats VALUES (1, 1, 'IR ok (pIR=40%)');");
+
+const QString kBoite = QStringLiteral(
+    "Le journal de production ne peut pas etre ecrit:\r%1\r%2\r\rLa production continue; "
+    "les fichiers de trace sont ecrits comme d'habitude. Ce message ne sera plus affiche.");
+
+} // namespace
+
+class TstJournal : public QObject {
+    Q_OBJECT
+private slots:
+    void premierUsageCreeLeFichier() {
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("calvanet/journal-banc-2.sqlite"));
+        QString erreur;
+        QVERIFY2(Journal::Enregistre(chemin, Exemple(), &erreur), qPrintable(erreur));
+
+        QCOMPARE(Sqlite(chemin, "SELECT version FROM version_schema"), QStringList{"2"});
+        QCOMPARE(Sqlite(chemin, "SELECT debut, poste, usine, operateur, flux, sn, nom_carte,"
+                                " version_fw, issue, duree_ms, code_defaut FROM passages"),
+                 QStringList{"2026-12-08T09:30:05.250Z|banc-2|0|1|TestPlateauSeul|0A1B|A-1|"
+                             "PLT2 v2.14|echec|1234|alim"});
+        QCOMPARE(Sqlite(chemin, "SELECT rang, nom, valeur, texte, limite_basse, limite_haute,"
+                                " unite, conforme, code FROM mesures ORDER BY rang"),
+                 (QStringList{"1|IR pourcentage|31.0|NULL|11.0|67.0|%|1|NULL",
+                              "2|alim|45.2|NULL|47.0|51.0|V|0|alim"}));
+        QCOMPARE(Sqlite(chemin, "SELECT rang, texte FROM resultats ORDER BY rang"),
+                 (QStringList{"1|IR ok (pIR=31%)", "2|TestAlim HS = 45.2v"}));
+
+        QVERIFY(Journal::Enregistre(chemin, Exemple(), &erreur));
+        QCOMPARE(Sqlite(chemin, "SELECT count(*), count(DISTINCT id) FROM passages"),
+                 QStringList{"2|2"});
+        QCOMPARE(Sqlite(chemin, "SELECT passage, count(*) FROM mesures GROUP BY passage"),
+                 (QStringList{"1|2", "2|2"}));
+    }
+
+    void migreUnJournalDeVersion1() {
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("journal.sqlite"));
+        QCOMPARE(Sqlite(chemin, kSchemaV1), QStringList{});
+        QString erreur;
+        QVERIFY2(Journal::Enregistre(chemin, Exemple(), &erreur), qPrintable(erreur));
+
+        QCOMPARE(Sqlite(chemin, "SELECT version FROM version_schema"), QStringList{"2"});
+        QCOMPARE(
+            Sqlite(chemin, "SELECT id, flux, sn, issue, code_defaut FROM passages ORDER BY id"),
+            (QStringList{"1|AttribueSNcarte|0042|reussi|NULL",
+                         "2|TestPlateauSeul|0A1B|echec|alim"}));
+        QCOMPARE(Sqlite(chemin, "SELECT passage, texte FROM resultats ORDER BY passage, rang"),
+                 (QStringList{"1|IR ok (pIR=40%)", "2|IR ok (pIR=31%)", "2|TestAlim HS = 45.2v"}));
+        QCOMPARE(Sqlite(chemin, "SELECT DISTINCT passage FROM mesures"), QStringList{"2"});
+    }
+
+    void fichiersQuIlNeDoitPasEcrire_data() {
+        QTest::addColumn<QString>("sql");       // makes the file with sqlite3, when given
+        QTest::addColumn<QByteArray>("octets"); // else the file's bytes
+        QTest::addColumn<QString>("erreur");    // the start of the reason
+        QTest::newRow("endommage")
+            << QString() << QByteArray("ceci n'est pas un journal\n").repeated(200)
+            << "lecture: file is not a database";
+        QTest::newRow("autre base")
+            << "CREATE TABLE clients (nom TEXT); INSERT INTO clients VALUES ('Dupont');"
+            << QByteArray() << "ce fichier n'est pas un journal de production";
+        QTest::newRow("journal plus recent")
+            << "CREATE TABLE version_schema (version INTEGER); INSERT INTO version_schema VALUES "
+               "(3);"
+            << QByteArray() << "journal de version 3, plus recente que ce programme (2)";
+    }
+    void fichiersQuIlNeDoitPasEcrire() {
+        QFETCH(QString, sql);
+        QFETCH(QByteArray, octets);
+        QFETCH(QString, erreur);
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("journal.sqlite"));
+        if (!sql.isEmpty()) {
+            QCOMPARE(Sqlite(chemin, sql), QStringList{});
+        } else {
+            QFile f(chemin);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(octets);
+        }
+        const QByteArray avant = Lit(chemin);
+
+        // Through a workflow's record: one box for two runs, and the runs end.
+        PosteTest poste;
+        Journal::FixeChemin(poste, chemin);
+        for (int i = 0; i < 2; ++i) {
+            PassageJournal passage(poste, QStringLiteral("TestPlateauSeul"));
+            passage.resultat(QStringLiteral("IR ok (pIR=31%)"));
+            passage.fin();
+        }
+        QCOMPARE(poste.op.boites().size(), 1);
+        const QString boite = poste.op.boites().first();
+        QVERIFY2(boite.startsWith(kBoite.arg(chemin, erreur)), qPrintable(boite));
+        QCOMPARE(poste.op.echanges.first().titre, QString("Journal de production"));
+        QCOMPARE(Lit(chemin), avant);
+    }
+
+    // A folder that cannot be made: one box as well.
+    void dossierImpossible() {
+        QTemporaryDir dossier;
+        QFile bouchon(dossier.filePath(QStringLiteral("calvanet")));
+        QVERIFY(bouchon.open(QIODevice::WriteOnly));
+        bouchon.close();
+        const QString chemin = dossier.filePath(QStringLiteral("calvanet/journal.sqlite"));
+        QString erreur;
+        QVERIFY(!Journal::Enregistre(chemin, Exemple(), &erreur));
+        QCOMPARE(erreur,
+                 QStringLiteral("dossier impossible a creer: ") + dossier.filePath("calvanet"));
+    }
+
+    // The outcome of a run as the record tells it.
+    void issues_data() {
+        QTest::addColumn<QString>("deroulement");
+        QTest::addColumn<QString>("attendu"); // issue|code_defaut
+        QTest::newRow("fin, tout bon") << "ok fin"
+                                       << "reussi|NULL";
+        QTest::newRow("fin, une mesure HS") << "hs fin"
+                                            << "echec|C3";
+        QTest::newRow("arret avant la fin") << "ok arret"
+                                            << "abandon|NULL";
+        QTest::newRow("arret apres la fin") << "ok fin arret"
+                                            << "reussi|NULL";
+        QTest::newRow("carte absente") << "absente"
+                                       << "echec|carte absente";
+        QTest::newRow("exception") << "ok exception"
+                                   << "interrompu|NULL";
+        QTest::newRow("retour avant la fin") << "ok"
+                                             << "interrompu|NULL";
+    }
+    void issues() {
+        QFETCH(QString, deroulement);
+        QFETCH(QString, attendu);
+        PosteTest poste;
+        const QString chemin = poste.fichier(QStringLiteral("journal.sqlite"));
+        Journal::FixeChemin(poste, chemin);
+        const QStringList pas = deroulement.split(' ');
+        try {
+            PassageJournal passage(poste, QStringLiteral("AttribueSNcarte"));
+            for (const QString& p : pas) {
+                if (p == "ok")
+                    passage.resultat("IR ok (pIR=31%)", MesuresIR("IR ok (pIR=31%)"));
+                else if (p == "hs")
+                    passage.resultat("IR HS (C3) puissance=200",
+                                     MesuresIR("IR HS (C3) puissance=200"));
+                else if (p == "fin")
+                    passage.fin();
+                else if (p == "arret")
+                    poste.ArretDemande = true;
+                else if (p == "absente")
+                    passage.carteAbsente();
+                else if (p == "exception")
+                    throw std::runtime_error("fin");
+            }
+        } catch (const std::runtime_error&) {
+        }
+        QCOMPARE(Sqlite(chemin, "SELECT issue, coalesce(code_defaut, 'NULL') FROM passages"),
+                 QStringList{attendu});
+        QVERIFY(poste.op.boites().isEmpty());
+    }
+
+    // The measurements read from the texts the card tests show.
+    void mesures_data() {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<QString>("attendu"); // nom|valeur|texte|bas|haut|unite|conforme|code
+        QTest::newRow("IR ok") << "IR ok (pIR=31%)"
+                               << "IR pourcentage|31|-|11|67|%|1|";
+        QTest::newRow("IR C3") << "IR HS (C3) puissance hors limites=200"
+                               << "IR puissance|200|-|80|190||0|C3";
+        QTest::newRow("IR C2") << "IR HS (C2) pas de reception"
+                               << "IR|-|-|-|-||0|C2";
+        QTest::newRow("alim ok") << "TestAlim OK = 48.8v"
+                                 << "alim|48.8|-|47|51|V|1|";
+        QTest::newRow("alim HS") << "TestAlim HS = 45.2v"
+                                 << "alim|45.2|-|47|51|V|0|alim";
+        QTest::newRow("alim erreur") << "Err:TimeOut"
+                                     << "alim|-|-|47|51|V|0|alim";
+        QTest::newRow("LED ok") << "LedAR ok (32 detectees)"
+                                << "LED nombre|32|11111111111111111111111111111111|32|32||1|";
+        QTest::newRow("LED L3")
+            << "LedAR HS (L3) defaut 31 leds  11111111-11111111-11111111-11111110"
+            << "LED nombre|31|11111111-11111111-11111111-11111110|32|32||0|L3";
+        QTest::newRow("EA ok") << "EA ok (16 EAs detectes)"
+                               << "EA nombre|16|-|-|-||1|";
+        QTest::newRow("EA E3") << "EA HS (E3) defaut cause: ..."
+                               << "EA nombre|-|-|-|-||0|E3";
+    }
+    void mesures() {
+        QFETCH(QString, texte);
+        QFETCH(QString, attendu);
+        QList<MesureJournal> m;
+        if (texte.startsWith("IR"))
+            m = MesuresIR(texte);
+        else if (texte.startsWith("LedAR"))
+            m = MesuresLed(texte);
+        else if (texte.startsWith("EA"))
+            m = MesuresEA(texte, {}, {}, {});
+        else
+            m = MesuresAlim(texte);
+        QCOMPARE(m.size(), 1);
+        const auto n = [](const std::optional<double>& v) {
+            return v ? QString::number(*v) : QStringLiteral("-");
+        };
+        const QString lu = QStringList{m[0].nom,
+                                       n(m[0].valeur),
+                                       m[0].texte.isEmpty() ? QStringLiteral("-") : m[0].texte,
+                                       n(m[0].limiteBasse),
+                                       n(m[0].limiteHaute),
+                                       m[0].unite,
+                                       m[0].conforme ? "1" : "0",
+                                       m[0].code}
+                               .join('|');
+        QCOMPARE(lu, attendu);
+    }
+
+    // Rail types asked and found: a difference is a failure of its own.
+    void typesDeRail() {
+        const QList<MesureJournal> m =
+            MesuresEA("EA ok (16 EAs detectes)", "00000000000000001111111111111111", "R08", "R11");
+        QCOMPARE(m.size(), 4);
+        QCOMPARE(m[1].texte, QString("00000000000000001111111111111111"));
+        QCOMPARE(m[2].nom + "=" + m[2].texte, QString("type rail demande=R08"));
+        QCOMPARE(m[3].nom + "=" + m[3].texte, QString("type rail trouve=R11"));
+        QVERIFY(!m[3].conforme);
+        QCOMPARE(m[3].code, QString("type"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstJournal)
+#include "tst_Journal.moc"
