@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
 #ifndef CALVANET_VERSION_MAJOR
 #define CALVANET_VERSION_MAJOR 1
@@ -98,9 +99,9 @@ void Poste::Execute(const std::function<void()>& action, const QString& nom, boo
         Refus();
         return;
     }
-    const bool avant = travailEnCours_;
+    std::optional<Occupe> occupe;
     if (exclusif)
-        travailEnCours_ = true;
+        occupe.emplace(*this);
     try {
         action();
     } catch (const FinProgrammeDemandee&) {
@@ -111,7 +112,6 @@ void Poste::Execute(const std::function<void()>& action, const QString& nom, boo
                               QStringLiteral("  dans ") + nom,
                           {}, Icone::Critique);
     }
-    travailEnCours_ = avant;
 }
 
 void Poste::AccelerePauses(double facteur) {
