@@ -1,11 +1,15 @@
 // calvanet-motsdepasse: writes the operator password file of an installation.
 //   calvanet-motsdepasse [file]  < lines "code=password"
 //   calvanet-motsdepasse [file]    (on a terminal: asks for each operator code)
-// The file defaults to operateurs.mdp beside this program, where calvanet looks.
+// The file defaults to the one calvanet reads: $CALVANET_MOTS_DE_PASSE, else
+// /etc/calvanet/operateurs.mdp when it exists, else operateurs.mdp beside this
+// program when it exists (a build folder), else /etc/calvanet/operateurs.mdp,
+// created with its folder (an installation's first run, as root).
 #include "MotsDePasseOperateurs.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 #include <cstdio>
 
@@ -54,14 +58,17 @@ int main(int argc, char* argv[]) {
     if (arguments.size() > 2 || (arguments.size() == 2 && arguments[1].startsWith('-'))) {
         Sortie() << "usage : calvanet-motsdepasse [fichier]\n"
                     "  lit des lignes code=motdepasse sur l'entree standard (ou les demande),\n"
-                    "  ecrit le fichier des mots de passe operateurs (par defaut operateurs.mdp\n"
-                    "  a cote du programme)."
-                 << Qt::endl;
+                    "  ecrit le fichier des mots de passe operateurs (par defaut celui que\n"
+                    "  calvanet lit : "
+                 << CheminFichierMotsDePasse() << ")." << Qt::endl;
         return 2;
     }
-    const QString fichier = arguments.size() == 2 ? arguments[1]
-                                                  : QDir(QCoreApplication::applicationDirPath())
-                                                        .filePath(QStringLiteral("operateurs.mdp"));
+    const QString fichier = arguments.size() == 2 ? arguments[1] : CheminFichierMotsDePasse();
+    const QString dossier = QFileInfo(fichier).absolutePath();
+    if (!QDir().mkpath(dossier)) {
+        Sortie() << "impossible de creer le dossier " << dossier << Qt::endl;
+        return 1;
+    }
 
     QTextStream entree(stdin);
     QList<std::pair<QChar, QString>> motsDePasse;

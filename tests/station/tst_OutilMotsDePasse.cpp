@@ -14,8 +14,10 @@ QString Outil() {
 }
 
 // Runs the command with `entree` on stdin; returns its exit code.
-int LanceOutil(const QStringList& arguments, const QByteArray& entree, QString* messages) {
+int LanceOutil(const QStringList& arguments, const QByteArray& entree, QString* messages,
+               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(Outil(), arguments);
     if (!p.waitForStarted(10000))
         return -1;
@@ -55,6 +57,26 @@ private slots:
         QCOMPARE(f.CodeDuMotDePasse("PLATEAU7"), std::optional<QChar>(u'G'));
         QCOMPARE(f.CodeDuMotDePasse("SECRET02"), std::nullopt);
         QCOMPARE(f.CodeDuMotDePasse(""), std::nullopt);
+    }
+
+    // Without a file named, the command writes the file the station reads, making
+    // its folder (/etc/calvanet on a fresh installation).
+    void sansFichierEcritCeluiQueLaStationLit() {
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath("etc/calvanet/operateurs.mdp");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("CALVANET_MOTS_DE_PASSE", chemin);
+        QString messages;
+        QCOMPARE(LanceOutil({}, "Y=K7P2M9QA\n", &messages, env), 0);
+        QVERIFY2(messages.contains(chemin), qPrintable(messages));
+        FichierMotsDePasse f;
+        QString erreur;
+        QVERIFY2(f.Lit(chemin, &erreur), qPrintable(erreur));
+        QCOMPARE(f.CodeDuMotDePasse("k7p2m9qa"), std::optional<QChar>(u'Y'));
+
+        QCOMPARE(LanceOutil({"-h"}, "", &messages, env), 2);
+        QVERIFY2(messages.contains("par defaut celui que\n  calvanet lit : " + chemin),
+                 qPrintable(messages));
     }
 
     void commandeRefuse_data() {
