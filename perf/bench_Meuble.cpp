@@ -131,6 +131,13 @@ struct Taille {
     double plancherMs = 0;
     int trames = 0;
     int rates = 0;
+    void ajoute(const Passage& p) {
+        mur.ajoute(p.murMs);
+        ratio.ajoute(p.plancherMs > 0 ? p.murMs / p.plancherMs : 0);
+        plancherMs = p.plancherMs;
+        trames = p.trames;
+        rates += p.ok ? 0 : 1;
+    }
 };
 
 void Lignes(const char* quoi, const char* unites, const char* unite, std::vector<Taille>& tailles) {
@@ -172,22 +179,10 @@ int main(int argc, char** argv) {
     std::vector<Taille> meubles{{5, {}, {}}, {25, {}, {}}, {55, {}, {}}};
     std::vector<Taille> bancs{{10, {}, {}}, {50, {}, {}}, {100, {}, {}}};
     for (int i = 0; i < repetitions; ++i) {
-        for (Taille& t : meubles) {
-            const Passage p = AttribueMeuble(t.n);
-            t.mur.ajoute(p.murMs);
-            t.ratio.ajoute(p.plancherMs > 0 ? p.murMs / p.plancherMs : 0);
-            t.plancherMs = p.plancherMs;
-            t.trames = p.trames;
-            t.rates += p.ok ? 0 : 1;
-        }
-        for (Taille& t : bancs) {
-            const Passage p = Rails(t.n);
-            t.mur.ajoute(p.murMs);
-            t.ratio.ajoute(p.plancherMs > 0 ? p.murMs / p.plancherMs : 0);
-            t.plancherMs = p.plancherMs;
-            t.trames = p.trames;
-            t.rates += p.ok ? 0 : 1;
-        }
+        for (Taille& t : meubles)
+            t.ajoute(AttribueMeuble(t.n));
+        for (Taille& t : bancs)
+            t.ajoute(Rails(t.n));
     }
     Lignes("cabinet assignment", "trays", "tray", meubles);
     Lignes("rail bench presence pass", "rails", "rail", bancs);
