@@ -224,6 +224,20 @@ void TraduitFeuille(QWidget* fenetre, const QString& nom) {
         Traduit(*base, fenetre, nom.isEmpty() ? fenetre->objectName() : nom);
 }
 
+QStringList FeuillesEnregistrees() {
+    if (FichierTraduction.isEmpty())
+        return {};
+    const std::unique_ptr<BaseTraductions> base = OuvreBaseTraduction();
+    if (!base)
+        return {};
+    const std::optional<QStringList> formulaires = base->Formulaires();
+    if (!formulaires) {
+        EchecBaseTraduction(base->erreur());
+        return {};
+    }
+    return *formulaires;
+}
+
 void TraduitFeuille(const QString& nom) {
     if (FichierTraduction.isEmpty())
         return;

@@ -23,6 +23,10 @@ void TraduitFeuille(QWidget* fenetre, const QString& nom);
 // `nom` is empty.
 void TraduitFeuille(const QString& nom);
 
+// The windows whose controls the database in use already records; empty
+// when no database is in use (or it failed: reported, translation disabled).
+QStringList FeuillesEnregistrees();
+
 // The type name under which a control is recorded: "TextBox", "ComboBox",
 // "Menu", "CommandButton", "CheckBox", "OptionButton", "Label", "Frame",
 // "Image"; empty for a control that is never recorded (a list, a timer...).

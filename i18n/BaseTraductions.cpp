@@ -232,6 +232,19 @@ bool BaseTraductions::ChercheControle(const QString& formulaire, const QString& 
     return true;
 }
 
+std::optional<QStringList> BaseTraductions::Formulaires() {
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT DISTINCT Tformulaire FROM Traductions"))) {
+        echec(q.lastError());
+        return std::nullopt;
+    }
+    QStringList r;
+    while (q.next())
+        r << q.value(0).toString();
+    return r;
+}
+
 bool BaseTraductions::ChercheMessage(const QString& nom,
                                      std::optional<EnregistrementTraduction>* trouve) {
     const auto liste = selection(QStringLiteral("Tformulaire = ? AND Tname = ?"), {kModuleMsg, nom},

@@ -66,6 +66,8 @@ public:
     // The first record of this control; `trouve` stays empty when there is none.
     bool ChercheControle(const QString& formulaire, const QString& type, const QString& nom,
                          std::optional<EnregistrementTraduction>* trouve);
+    // The forms (windows) that have records, messages' form included.
+    std::optional<QStringList> Formulaires();
     // The first message record of that name.
     bool ChercheMessage(const QString& nom, std::optional<EnregistrementTraduction>* trouve);
 

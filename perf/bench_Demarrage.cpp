@@ -5,104 +5,61 @@
 // the ratio. The program runs itself as the child in each case.
 #include "BaseVolumineuse.h"
 #include "BusSimule.h"
+#include "Enfant.h"
 #include "F1posteProgrammation.h"
 #include "MesuresPerf.h"
 #include "MotsDePasseOperateurs.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QMainWindow>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 constexpr int kRecords = 5000;
 
-// Child: as soon as the window is on screen and the event loop turns, say so.
-int Enfant(int argc, char** argv, bool station) {
+// Child: as soon as the station's window is on screen and the event loop
+// turns, say so, with the peak memory so far and the memory held then.
+int EnfantStation(int argc, char** argv) {
     QApplication app(argc, argv);
-    std::unique_ptr<QWidget> fenetre;
-    if (station) {
-        auto f = std::make_unique<F1posteProgrammation>();
-        try {
-            f->Demarre(QString::fromLocal8Bit(argv[2]));
-        } catch (const FinProgrammeDemandee& fin) {
-            std::fprintf(stderr, "bench_Demarrage: the station ended (%d)\n", fin.code);
-            std::_Exit(3);
-        }
-        fenetre = std::move(f);
-    } else {
-        fenetre = std::make_unique<QMainWindow>();
-        fenetre->resize(600, 400);
+    auto f = std::make_unique<F1posteProgrammation>();
+    try {
+        f->Demarre(QString::fromLocal8Bit(argv[2]));
+    } catch (const FinProgrammeDemandee& fin) {
+        std::fprintf(stderr, "bench_Demarrage: the station ended (%d)\n", fin.code);
+        std::_Exit(3);
     }
-    fenetre->show();
+    f->show();
     QTimer::singleShot(0, [] {
-        std::printf("vu\n");
+        std::printf("vu %.2f %.2f\n", perf::StatutMio("VmHWM"), perf::StatutMio("VmRSS"));
         std::fflush(stdout);
         std::_Exit(0);
     });
     return app.exec();
 }
 
-struct Mesure {
-    double murMs = 0;
-    double pointeMio = 0;
-    bool ok = false;
-};
+using perf::Lance;
+using perf::Mesure;
 
-// Starts this program as a child and times it until it says "vu".
-Mesure Lance(const std::vector<std::string>& args) {
-    Mesure m;
-    int tube[2];
-    if (pipe(tube) != 0)
-        return m;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, tube[1], 1);
-    posix_spawn_file_actions_addclose(&actions, tube[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const double t0 = perf::MurMs();
-    const int rc = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(tube[1]);
-    if (rc != 0) {
-        close(tube[0]);
-        return m;
-    }
-    char tampon[16] = {};
-    const ssize_t n = read(tube[0], tampon, sizeof tampon - 1);
-    m.murMs = perf::MurMs() - t0;
-    close(tube[0]);
-    int etat = 0;
-    rusage u{};
-    wait4(pid, &etat, 0, &u);
-    m.pointeMio = static_cast<double>(u.ru_maxrss) / 1024.0;
-    m.ok = n > 0 && std::strncmp(tampon, "vu", 2) == 0;
-    return m;
+// Resident memory held once the window is shown, as the child reports it.
+double Tenue(const Mesure& m) {
+    double pointe = 0, tenue = 0;
+    return std::sscanf(m.sortie.c_str(), "vu %lf %lf", &pointe, &tenue) == 2 ? tenue : 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc > 2 && std::strcmp(argv[1], "station") == 0)
-        return Enfant(argc, argv, true);
+        return EnfantStation(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "minimal") == 0)
-        return Enfant(argc, argv, false);
+        return perf::EnfantMinimal(argc, argv);
 
     QCoreApplication app(argc, argv);
     const int repetitions = argc > 1 ? std::atoi(argv[1]) : 7;
@@ -137,7 +94,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bench_Demarrage: a child did not show its window\n");
             return 1;
         }
-    perf::Serie tSans, tAvec, tMin, mSans, mAvec, mMin;
+    perf::Serie tSans, tAvec, tMin, mSans, mAvec, mMin, rSans, rAvec;
     for (int i = 0; i < repetitions; ++i) {
         const Mesure a = Lance(sansBase), b = Lance(avecBase), c = Lance(minimal);
         if (!(a.ok && b.ok && c.ok))
@@ -148,6 +105,8 @@ int main(int argc, char** argv) {
         mSans.ajoute(a.pointeMio);
         mAvec.ajoute(b.pointeMio);
         mMin.ajoute(c.pointeMio);
+        rSans.ajoute(Tenue(a));
+        rAvec.ajoute(Tenue(b));
     }
 
     // The derivation the start-up does once for the password given.
@@ -179,6 +138,16 @@ int main(int argc, char** argv) {
     perf::Ligne("7. peak resident memory at start-up, no translation base",
                 perf::Valeur(mSans, "MiB"), "minimal Qt Widgets " + perf::Valeur(mMin, "MiB"),
                 perf::Nombre(mSans.mediane() / mMin.mediane()), "", "");
+    // The derivation's working memory is freed once the operator is in: what
+    // the station holds with its window shown is the figure without it.
+    perf::Ligne("7. resident memory held once the window is shown (after login), base of 5 000 "
+                "records",
+                perf::Valeur(rAvec, "MiB"), "minimal Qt Widgets peak " + perf::Valeur(mMin, "MiB"),
+                perf::Nombre(rAvec.mediane() / mMin.mediane()), "", "");
+    perf::Ligne("7. resident memory held once the window is shown (after login), no translation "
+                "base",
+                perf::Valeur(rSans, "MiB"), "minimal Qt Widgets peak " + perf::Valeur(mMin, "MiB"),
+                perf::Nombre(rSans.mediane() / mMin.mediane()), "", "");
     bus.stop();
     return 0;
 }

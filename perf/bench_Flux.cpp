@@ -7,52 +7,18 @@
 #include "BancCarte.h"
 #include "LiaisonCarte.h"
 #include "MesuresPerf.h"
+#include "Plancher.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
-
-namespace {
-
-double gPausesMs = 0; // asked for since the last reset
-
-constexpr double kCaractereMs = 10.0 * 1000.0 / 9600.0;
-
-struct Plancher {
-    double reponsesMs = 0; // reply delay + characters at 9600 baud
-    double commandesMs = 0;
-    int trames = 0;
-};
-
-Plancher DuJournal(const BusSimule& bus, int delaiCarteMs) {
-    Plancher p;
-    for (const EvenementBus& e : bus.journal()) {
-        if (e.genre != EvenementBus::Genre::Trame)
-            continue;
-        ++p.trames;
-        p.commandesMs += static_cast<double>(e.brut.size()) * kCaractereMs;
-        if (!e.reponse.isEmpty())
-            p.reponsesMs += delaiCarteMs + static_cast<double>(e.reponse.size()) * kCaractereMs;
-    }
-    return p;
-}
-
-} // namespace
-
-extern "C" {
-void __real__Z9timePausef(float secondes);
-void __wrap__Z9timePausef(float secondes) {
-    gPausesMs += static_cast<double>(secondes) * 1000.0;
-    __real__Z9timePausef(secondes);
-}
-}
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int repetitions = argc > 1 ? std::atoi(argv[1]) : 3;
 
     perf::Serie duree, ratio;
-    Plancher plancher;
+    perf::Plancher plancher;
     double pauses = 0;
     int rates = 0;
     for (int i = 0; i < repetitions; ++i) {
@@ -71,14 +37,14 @@ int main(int argc, char** argv) {
             f.write("dernier SN: 00z9  01/12/2026 10:00:00\r\n");
         }
         const int delai = CarteSimulee{}.delaiReponseMs;
-        gPausesMs = 0;
+        perf::RemetPausesAZero();
         const double m0 = perf::MurMs();
         AttribueSNcarte(*banc.poste);
         const double mur = perf::MurMs() - m0;
         if (!banc.derniereBoite().startsWith(QStringLiteral("coller l'etiquette sous la carte")))
             ++rates;
-        plancher = DuJournal(*banc.bus, delai);
-        pauses = gPausesMs;
+        plancher = perf::DuJournal(*banc.bus, delai);
+        pauses = perf::PausesMs();
         duree.ajoute(mur);
         ratio.ajoute(mur / (plancher.reponsesMs + pauses));
         banc.arrete();

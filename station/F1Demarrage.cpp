@@ -209,13 +209,24 @@ void F1posteProgrammation::chargeTraductions() {
     ChargeMessagesTraduits();
     TraduitFeuille(this, QStringLiteral("F1posteProgrammation"));
     // Each other window loads once, so that it records its controls in the
-    // base: translators find every window there after the first start.
-    delete new DialogMP(this);
-    delete new F2Acceuil(this);
-    delete new F3aideTestRail(this);
-    delete new F4aideAttributionMeuble(this);
-    delete new F5aideTestPlateau(this);
-    delete new AttributionMeuble(poste_, this);
+    // base: translators find every window there after the first start. A
+    // window the base already holds is not built again (drawing and laying
+    // out the help texts was most of a start-up); a control it lacks is
+    // recorded when the window is next opened, as every window translates
+    // itself when it loads.
+    const QStringList enregistrees = FeuillesEnregistrees();
+    const auto charge = [&](const QString& nom, const auto& cree) {
+        if (!FichierTraduction.isEmpty() && !enregistrees.contains(nom))
+            delete cree();
+    };
+    charge(QStringLiteral("DialogMP"), [this] { return new DialogMP(this); });
+    charge(QStringLiteral("F2Acceuil"), [this] { return new F2Acceuil(this); });
+    charge(QStringLiteral("F3aideTestRail"), [this] { return new F3aideTestRail(this); });
+    charge(QStringLiteral("F4aideAttributionMeuble"),
+           [this] { return new F4aideAttributionMeuble(this); });
+    charge(QStringLiteral("F5aideTestPlateau"), [this] { return new F5aideTestPlateau(this); });
+    charge(QStringLiteral("AttributionMeuble"),
+           [this] { return new AttributionMeuble(poste_, this); });
     poste_.reglages.BaseTraduction = FichierTraduction;
 }
 

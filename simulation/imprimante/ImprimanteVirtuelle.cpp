@@ -204,10 +204,12 @@ void ImprimanteVirtuelle::interprete(const QByteArray& octets) {
             QMutexLocker l(&verrou_);
             etiquette.numero = int(etiquettes_.size()) + 1;
         }
-        etiquette.fichierPng = QStringLiteral("%1/etiquette_%2.png")
-                                   .arg(options_.dossier)
-                                   .arg(etiquette.numero, 4, 10, QLatin1Char('0'));
-        ImageEtiquette(e).save(etiquette.fichierPng, "PNG");
+        if (options_.dessine) {
+            etiquette.fichierPng = QStringLiteral("%1/etiquette_%2.png")
+                                       .arg(options_.dossier)
+                                       .arg(etiquette.numero, 4, 10, QLatin1Char('0'));
+            ImageEtiquette(e).save(etiquette.fichierPng, "PNG");
+        }
         if (!e.commandesInconnues.isEmpty()) {
             QFile f(options_.dossier + QStringLiteral("/commandes_inconnues.txt"));
             if (f.open(QIODevice::Append))

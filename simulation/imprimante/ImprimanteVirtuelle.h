@@ -21,6 +21,9 @@ struct OptionsImprimante {
     bool sansTcp = false; // pseudo-terminal only
     QString lienPty;      // symbolic link to create to the pseudo-terminal, or empty
     QString dossier;      // where jobs and pictures go
+    // False: each label is still read and checked, but no picture is drawn
+    // (fichierPng stays empty), for runs that measure what feeds the printer.
+    bool dessine = true;
 };
 
 struct EtiquetteImprimee {

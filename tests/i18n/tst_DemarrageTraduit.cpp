@@ -181,6 +181,43 @@ private slots:
         fenetre->close();
     }
 
+    // A window the base holds only in part (a translator's record) is not
+    // rebuilt at start-up, but the windows it lacks are, and it records its
+    // missing controls when the operator opens it: translators still find
+    // every control.
+    void baseEnPartieRemplie() {
+        BaseTest base;
+        base.ajoute(QStringLiteral("AttributionMeuble"), QStringLiteral("CommandButton"),
+                    QStringLiteral("BtAttribuerCartes"), QStringLiteral("Assign the cards"));
+        const QString sqlBtFin = QStringLiteral(
+            "SELECT Ttype, tdefcaption FROM Traductions WHERE Tformulaire = 'AttributionMeuble' "
+            "AND Tname = 'BtFin'");
+        {
+            Station s;
+            s.demarre(QStringLiteral("op=DEMOY001 ft=") + base.chemin());
+            QVERIFY(s.op.boites().isEmpty());
+            QCOMPARE(
+                base.sqlite3("SELECT DISTINCT Tformulaire FROM Traductions ORDER BY 1"),
+                QStringList({"AttributionMeuble", "DialogMP", "F1posteProgrammation", "F2Acceuil",
+                             "F3aideTestRail", "F4aideAttributionMeuble", "F5aideTestPlateau"}));
+            s.f->BtAttribueMeuble->click();
+            QCOMPARE(base.sqlite3(sqlBtFin), QStringList({"CommandButton|Fin"}));
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == QStringLiteral("AttributionMeuble"))
+                    w->close();
+        }
+        // A second start changes nothing in the base.
+        const QStringList avant = base.sqlite3(
+            "SELECT Tformulaire, Ttype, Tname, tdefcaption FROM Traductions ORDER BY rowid");
+        Station s;
+        s.demarre(QStringLiteral("op=DEMOY001 ft=") + base.chemin());
+        QVERIFY(s.op.boites().isEmpty());
+        QCOMPARE(
+            base.sqlite3(
+                "SELECT Tformulaire, Ttype, Tname, tdefcaption FROM Traductions ORDER BY rowid"),
+            avant);
+    }
+
     void menuCreationBaseMessages() {
         BaseTest base;
         const QList<MessageDefaut> defauts = MessagesDefaut();
