@@ -73,6 +73,8 @@ void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
         } else {
             // A failure, or a reply that cannot be cut: the line shows it.
             vue.changeLigne(i, LigneAvecEtat(ligne, reponse));
+            if (reponse.toLatin1() == kErrTimeOut)
+                journaux[static_cast<size_t>(i)].echec({}, QStringLiteral("carte absente"));
         }
         if (numero >= 0 && numero <= Meuble::kPlateauMax)
             meuble.AncienNom[static_cast<size_t>(numero)] = ancien;

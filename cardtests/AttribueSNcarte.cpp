@@ -4,7 +4,6 @@
 #include "EtapesFlux.h"
 #include "FichierTrace.h"
 #include "LiaisonCarte.h"
-#include "MesuresCarte.h"
 #include "ModuleTraductions.h"
 #include "PassageJournal.h"
 #include "Plateforme.h"
@@ -24,6 +23,7 @@ QString Texte(const QByteArray& reponse) {
 
 struct Verdicts {
     QString ir, ea;
+    QList<MesureJournal> mesuresIR, mesuresEA; // of the kept runs
     QString typeTeste = QStringLiteral("R08"); // the rail the kept EA run looked for
     QString typeTrouve;                        // the rail the last EA run found
 };
@@ -35,20 +35,23 @@ Verdicts TesteCarte(Poste& poste) {
     poste.AfficheInfo(QStringLiteral("TEST IR ..."));
     LaisseTourner(QEventLoop::ExcludeUserInputEvents);
     QString versionTest;
-    v.ir = TestIRAutonome(poste, versionTest);
+    v.ir = TestIRAutonome(poste, versionTest, &v.mesuresIR);
 
     poste.AfficheInfo(Msg[2]);
     poste.AfficheInfo(Msg[2] + QStringLiteral("R08"));
     QString motif1;
-    v.ea = TestPresenceEA(poste, versionTest, motif1, QStringLiteral("R08"), v.typeTrouve);
+    v.ea = TestPresenceEA(poste, versionTest, motif1, QStringLiteral("R08"), v.typeTrouve,
+                          &v.mesuresEA);
     if (!TestReussi(v.ea)) {
         poste.AfficheInfo(Msg[2] + QStringLiteral("R11"));
         QString motif2;
-        const QString ea2 =
-            TestPresenceEA(poste, versionTest, motif2, QStringLiteral("R11"), v.typeTrouve);
+        QList<MesureJournal> mesures2;
+        const QString ea2 = TestPresenceEA(poste, versionTest, motif2, QStringLiteral("R11"),
+                                           v.typeTrouve, &mesures2);
         // Of two failed runs, the one that saw more of the rail tells more.
         if (TestReussi(ea2) || motif1 < motif2) {
             v.ea = ea2;
+            v.mesuresEA = mesures2;
             v.typeTeste = QStringLiteral("R11");
         }
     }
@@ -148,9 +151,8 @@ void AttribueSNcarte(Poste& poste) {
     }
 
     const Verdicts verdicts = TesteCarte(poste);
-    journal.resultat(verdicts.ir, MesuresIR(verdicts.ir));
-    journal.resultat(verdicts.ea, MesuresEA(verdicts.ea, {}, {}, verdicts.typeTrouve));
-    journal.mesure({.nom = QStringLiteral("type rail teste"), .texte = verdicts.typeTeste});
+    journal.resultat(verdicts.ir, verdicts.mesuresIR);
+    journal.resultat(verdicts.ea, verdicts.mesuresEA);
     if (!AccepteDefauts(poste, verdicts))
         return;
 
@@ -159,8 +161,11 @@ void AttribueSNcarte(Poste& poste) {
     SerieSN serie(poste, Plateforme::CheminDans(r.CheminProg, QStringLiteral("SNcarte.txt")),
                   TextesSerieSN{Msg[8], Msg[9], Msg[10]});
     const auto prevision = serie.Prevoit();
-    if (!prevision)
+    if (!prevision) {
+        // The series said why in its box; the card has no SN.
+        journal.echec({}, QStringLiteral("serie SN"));
         return;
+    }
     poste.AfficheInfo(Msg[11] + QStringLiteral("= ") + prevision->sn);
 
     {
@@ -207,6 +212,8 @@ void AttribueSNcarte(Poste& poste) {
                 journal.carte(*sn, {}, version);
                 journal.fin();
             }
+        } else {
+            journal.echec({}, QStringLiteral("serie SN"));
         }
     }
     poste.AfficheInfo(QString());

@@ -1,10 +1,23 @@
 #include "MenuBanc.h"
 
-#include "MesuresCarte.h"
 #include "PassageJournal.h"
 #include "TestsElementaires.h"
 
 #include <QColor>
+
+namespace {
+
+// The tests report the identity reply "PLT2 v2.14[0A1Bc]": the record keeps
+// the firmware and the SN apart.
+void NoteCarte(PassageJournal& journal, const QString& identite) {
+    const qsizetype crochet = identite.indexOf(QLatin1Char('['));
+    if (crochet < 0)
+        journal.carte({}, {}, identite);
+    else
+        journal.carte(identite.mid(crochet + 1, 4), {}, identite.left(crochet));
+}
+
+} // namespace
 
 void mnuTestIRperm_Click(Poste& poste) {
     QString version;
@@ -17,9 +30,10 @@ void mnuTestIRperm_Click(Poste& poste) {
 void mnuTestIRsansManip_Click(Poste& poste) {
     PassageJournal journal(poste, QStringLiteral("TestIR"));
     QString version;
-    const QString resultat = TestIRAutonome(poste, version);
-    journal.carte({}, {}, version);
-    journal.resultat(resultat, MesuresIR(resultat));
+    QList<MesureJournal> mesures;
+    const QString resultat = TestIRAutonome(poste, version, &mesures);
+    NoteCarte(journal, version);
+    journal.resultat(resultat, mesures);
     journal.fin();
     poste.AfficheInfo(resultat);
     poste.operateur().Boite(version + QLatin1Char('\r') + resultat);
@@ -40,9 +54,11 @@ void mnuTestEA_Click(Poste& poste) {
     QString version;
     QString motif;
     QString typeTrouve;
-    const QString resultat = TestPresenceEA(poste, version, motif, typeDemande, typeTrouve);
-    journal.carte({}, {}, version);
-    journal.resultat(resultat, MesuresEA(resultat, motif, typeDemande, typeTrouve));
+    QList<MesureJournal> mesures;
+    const QString resultat =
+        TestPresenceEA(poste, version, motif, typeDemande, typeTrouve, &mesures);
+    NoteCarte(journal, version);
+    journal.resultat(resultat, mesures);
     journal.fin();
     poste.AfficheInfo(resultat);
     poste.operateur().Boite(QStringLiteral("version: ") + version + QStringLiteral("\rEA: ") +

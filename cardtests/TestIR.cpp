@@ -43,44 +43,82 @@ float ConvPuissanceIR(const QString& valeur, int mode) {
     return resultat <= 0 ? 0.0f : static_cast<float>(resultat);
 }
 
-QString TestIRAutonome(Poste& poste, QString& version) {
+QString TestIRAutonome(Poste& poste, QString& version, QList<MesureJournal>* mesures) {
     poste.ArretDemande = false;
     PortCarteOuvert port(poste);
+    const auto note = [mesures](const MesureJournal& m) {
+        if (mesures)
+            *mesures << m;
+    };
+    // A step the card did not answer: no value, only its code.
+    const auto panne = [&](const QString& code) {
+        note({.nom = QStringLiteral("IR"), .conforme = false, .code = code});
+    };
 
     QByteArray reponse = EnvoiEtReponseMorvane2(poste, "V##", 500);
     if (EstErreur(reponse)) {
         version = QStringLiteral("inconnue");
+        panne(QStringLiteral("C5"));
         return Msg[65] + QStringLiteral(" (C5) ") + Texte(reponse);
     }
     version = Texte(reponse);
 
     reponse = EnvoiEtReponseMorvane2(poste, "F##2", 2500);
-    if (EstErreur(reponse))
+    if (EstErreur(reponse)) {
+        panne(QStringLiteral("C6"));
         return Msg[65] + QStringLiteral(" (C6) ") + Texte(reponse);
+    }
 
     const int pIR = ChampDecimal(reponse, 5, 3);
+    MesureJournal puissance{.nom = QStringLiteral("IR puissance"),
+                            .valeur = pIR,
+                            .limiteBasse = kPuissanceMin,
+                            .limiteHaute = kPuissanceMax};
     if (pIR < kPuissanceMin || pIR > kPuissanceMax) {
-        if (pIR == kAucuneReception)
+        puissance.conforme = false;
+        if (pIR == kAucuneReception) {
+            // Not a power: the receiver saw nothing.
+            puissance.valeur.reset();
+            puissance.texte = QStringLiteral("aucune reception");
+            puissance.code = QStringLiteral("C2");
+            note(puissance);
             return QStringLiteral("IR HS (C2) ") + Msg[66] + Msg[68];
+        }
+        puissance.code = QStringLiteral("C3");
+        note(puissance);
         return QStringLiteral("IR HS (C3) ") + Msg[66] + Msg[69] + QLatin1Char('=') +
                QString::number(pIR);
     }
+    note(puissance);
 
     // The beam must be lost at two thirds of the power found: the safety margin.
     reponse = EnvoiEtReponseMorvane2(
         poste, "F##0" + DeuxChiffresHex(static_cast<int>(std::floor(pIR / 1.5))), 500);
-    if (EstErreur(reponse))
+    if (EstErreur(reponse)) {
+        panne(QStringLiteral("C7"));
         return Msg[65] + QStringLiteral(" (C7) ") + Texte(reponse);
+    }
 
     reponse = EnvoiEtReponseMorvane2(poste, "L##R", 500);
-    if (EstErreur(reponse))
+    if (EstErreur(reponse)) {
+        panne(QStringLiteral("C8"));
         return Msg[65] + QStringLiteral(" (C8) ") + Texte(reponse);
+    }
     QString resultat;
-    if (reponse.mid(1, 1) == "0")
-        resultat = QStringLiteral("IR ok (pIR=") +
-                   NombreCourt(ConvPuissanceIR(QString::number(pIR), 1)) + QStringLiteral("%)");
-    else
+    if (reponse.mid(1, 1) == "0") {
+        const float pourcent = ConvPuissanceIR(QString::number(pIR), 1);
+        resultat = QStringLiteral("IR ok (pIR=") + NombreCourt(pourcent) + QStringLiteral("%)");
+        note({.nom = QStringLiteral("IR pourcentage"),
+              .valeur = pourcent,
+              .limiteBasse = ConvPuissanceIR(QString::number(kPuissanceMin), 1),
+              .limiteHaute = ConvPuissanceIR(QString::number(kPuissanceMax), 1),
+              .unite = QStringLiteral("%")});
+    } else {
         resultat = QStringLiteral("IR HS (C1) ") + Msg[66] + Msg[67];
+        // The beam was still seen below the safety margin.
+        note(
+            {.nom = QStringLiteral("IR coupure"), .conforme = false, .code = QStringLiteral("C1")});
+    }
 
     EnvoiEtReponseMorvane2(poste, "F##0" + DeuxChiffresHex(pIR), 500);
     return resultat;

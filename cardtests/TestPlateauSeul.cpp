@@ -6,7 +6,6 @@
 #include "FichierTrace.h"
 #include "IdentiteCarte.h"
 #include "LiaisonCarte.h"
-#include "MesuresCarte.h"
 #include "ModuleTraductions.h"
 #include "PassageJournal.h"
 #include "Plateforme.h"
@@ -17,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QVariant>
+#include <utility>
 
 namespace {
 
@@ -122,7 +122,8 @@ Fin TestReelLedAR(Poste& poste, const Resultats& r) {
     return Fin::Normale;
 }
 
-void EcritRecord(Poste& poste, const Resultats& r, const QString& typeDemande) {
+// The box shown when the trace file did not take the record; empty when it did.
+QString EcritRecord(Poste& poste, const Resultats& r, const QString& typeDemande) {
     const Reglages& g = poste.reglages;
     QString premiere = HorodatageTrace(QDateTime::currentDateTime()) + QStringLiteral(" - ") +
                        g.CodeUsine + QStringLiteral(" ") + g.CodeOperateur +
@@ -149,9 +150,11 @@ void EcritRecord(Poste& poste, const Resultats& r, const QString& typeDemande) {
     const QString chemin =
         Plateforme::CheminDans(g.CheminProg, QStringLiteral("TestPlateauSeul.txt"));
     QString erreur;
-    if (!AjouteLigneTrace(chemin, lignes.join(QStringLiteral("\r\n")), &erreur))
-        poste.operateur().Boite(QStringLiteral("impossible d'ecrire dans ") + chemin + CR + erreur,
-                                {}, Icone::Critique);
+    if (AjouteLigneTrace(chemin, lignes.join(QStringLiteral("\r\n")), &erreur))
+        return {};
+    const QString boite = QStringLiteral("impossible d'ecrire dans ") + chemin + CR + erreur;
+    poste.operateur().Boite(boite, {}, Icone::Critique);
+    return boite;
 }
 
 void ProposeEtiquette(Poste& poste, const Resultats& r) {
@@ -237,29 +240,30 @@ Fin Deroule(Poste& poste, const QString& typeDemande, PassageJournal& journal) {
     QString versionTest;
     poste.Message(Msg[30], 0, QStringLiteral("CAMCORD"));
     poste.AfficheInfo(QStringLiteral("TEST IR ..."));
-    r.ir = TestIRAutonome(poste, versionTest);
-    journal.resultat(r.ir, MesuresIR(r.ir));
+    QList<MesureJournal> mesures;
+    r.ir = TestIRAutonome(poste, versionTest, &mesures);
+    journal.resultat(r.ir, std::exchange(mesures, {}));
     if (poste.ArretDemande)
         return Fin::Abandon;
 
     poste.Message(Msg[31], 0, QStringLiteral("THERLFT"));
     poste.AfficheInfo(QStringLiteral("Test présence EA ...."));
-    r.ea = TestPresenceEA(poste, versionTest, r.motif, typeDemande, r.typeTrouve);
-    journal.resultat(r.ea, MesuresEA(r.ea, r.motif, typeDemande, r.typeTrouve));
+    r.ea = TestPresenceEA(poste, versionTest, r.motif, typeDemande, r.typeTrouve, &mesures);
+    journal.resultat(r.ea, std::exchange(mesures, {}));
     if (poste.ArretDemande)
         return Fin::Abandon;
 
     poste.Message(Msg[32], 0, QStringLiteral("MOON"));
     poste.AfficheInfo(QStringLiteral("Test Présence Led AR ...."));
-    r.led = TestPresenceLedAR(poste, versionTest);
-    journal.resultat(r.led, MesuresLed(r.led));
+    r.led = TestPresenceLedAR(poste, versionTest, &mesures);
+    journal.resultat(r.led, std::exchange(mesures, {}));
     if (poste.ArretDemande)
         return Fin::Abandon;
 
     poste.Message(Msg[186], 0, QStringLiteral("MOON"));
     poste.AfficheInfo(Msg[186]);
-    r.alim = TestAlimentation(poste);
-    journal.resultat(r.alim, MesuresAlim(r.alim));
+    r.alim = TestAlimentation(poste, &mesures);
+    journal.resultat(r.alim, std::exchange(mesures, {}));
     if (poste.ArretDemande)
         return Fin::Abandon;
 
@@ -285,7 +289,8 @@ Fin Deroule(Poste& poste, const QString& typeDemande, PassageJournal& journal) {
             return Fin::Abandon;
     }
 
-    EcritRecord(poste, r, typeDemande);
+    if (const QString boite = EcritRecord(poste, r, typeDemande); !boite.isEmpty())
+        journal.echec(boite, QStringLiteral("trace"));
     journal.fin();
     if (r.eaOk())
         ProposeEtiquette(poste, r);

@@ -59,7 +59,7 @@ void MontreEtape(Poste& poste, const QString& texte) {
     poste.Message(texte);
 }
 
-bool AttribueSNrails(Poste& poste, const QList<RailBanc>& rails, const QString& typeDemande,
+bool AttribueSNrails(Poste& poste, QList<RailBanc>& rails, const QString& typeDemande,
                      QString& rapport) {
     const Reglages& r = poste.reglages;
     MontreEtape(poste, Msg[92]);
@@ -68,7 +68,7 @@ bool AttribueSNrails(Poste& poste, const QList<RailBanc>& rails, const QString& 
 
     SerieSN serie(poste, Plateforme::CheminDans(r.CheminProg, QStringLiteral("SNrail.txt")),
                   TextesSerieSN{Msg[8], Msg[94], Msg[10]});
-    for (const RailBanc& rail : rails) {
+    for (RailBanc& rail : rails) {
         rapport += rail.nom + QStringLiteral(" ");
         if (typeDemande != QLatin1String("R") && rail.typeTrouve != typeDemande) {
             rapport += QStringLiteral(" ") + rail.typeTrouve + CR;
@@ -91,6 +91,7 @@ bool AttribueSNrails(Poste& poste, const QList<RailBanc>& rails, const QString& 
         const auto sn =
             prevision ? DonneSN(poste, serie, *prevision, rail.typeTrouve) : std::nullopt;
         if (sn) {
+            rail.sn = *sn;
             rapport += QStringLiteral(" SN=") + *sn + QStringLiteral("   ") + rail.typeTrouve + CR;
             etiquettes += LigneEtiquette(poste, rail, *sn);
             continue;

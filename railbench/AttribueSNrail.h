@@ -14,12 +14,13 @@ struct RailBanc {
     QString motif;      // EA presence pattern, EA 32 first
     int nombreEA = 0;
     QString typeTrouve = QStringLiteral("Rinconnu");
+    QString sn; // given by the bench, empty until then
 };
 
-// Gives the next SN to every rail of the requested model and adds the
-// attribution section to `rapport`. False when the operator abandoned the
+// Gives the next SN to every rail of the requested model (kept in its `sn`)
+// and adds the attribution section to `rapport`. False when the operator abandoned the
 // first-SN entry: the test then ends without its summary.
-bool AttribueSNrails(Poste& poste, const QList<RailBanc>& rails, const QString& typeDemande,
+bool AttribueSNrails(Poste& poste, QList<RailBanc>& rails, const QString& typeDemande,
                      QString& rapport);
 
 // Progress of the bench: in the status label and in the message window.

@@ -3,7 +3,6 @@
 #include "AttribueSNrail.h"
 #include "FichierTrace.h"
 #include "LiaisonCarte.h"
-#include "MesuresCarte.h"
 #include "ModuleTraductions.h"
 #include "PassageJournal.h"
 #include "SerieSN.h"
@@ -67,6 +66,9 @@ public:
 
     QString rapport;
     QList<RailBanc> rails;
+    // The rail whose failure stopped the bench (-1: none), with its code and text.
+    int railEnDefaut = -1;
+    QString codeDefaut, texteDefaut;
 
     void Recherche();
     bool MesurePresence();
@@ -74,6 +76,12 @@ public:
     bool Tire();
 
 private:
+    void Defaut(int rail, const QString& code, const QString& ligne) {
+        railEnDefaut = rail;
+        codeDefaut = code;
+        texteDefaut = ligne;
+        rapport += ligne + CR;
+    }
     Poste& poste_;
     QString type_;
     Fenetre fenetre_;
@@ -115,12 +123,14 @@ bool BancRails::MesurePresence() {
                             QStringLiteral(")"));
     const QByteArray fenetre =
         DeuxChiffresHex(fenetre_.seuilBas) + DeuxChiffresHex(fenetre_.seuilHaut);
-    for (const RailBanc& rail : rails) {
+    for (int i = 0; i < rails.size(); ++i) {
+        const RailBanc& rail = rails[i];
         const QByteArray reponse =
             EnvoiEtReponseMorvane2(poste_, "I" + rail.adresse + "E" + fenetre, 500);
         if (EstErreur(reponse)) {
-            rapport += rail.nom + QStringLiteral(" ") + Msg[83] + QStringLiteral("  ") +
-                       Texte(reponse) + CR;
+            Defaut(i, QStringLiteral("E2"),
+                   rail.nom + QStringLiteral(" ") + Msg[83] + QStringLiteral("  ") +
+                       Texte(reponse));
             return false;
         }
     }
@@ -131,11 +141,13 @@ bool BancRails::LitPresence() {
     // The cards need this long to measure their 32 outputs.
     timePause(1.5f);
     MontreEtape(poste_, Msg[84]);
-    for (RailBanc& rail : rails) {
+    for (int i = 0; i < rails.size(); ++i) {
+        RailBanc& rail = rails[i];
         const QByteArray reponse = EnvoiEtReponseMorvane2(poste_, "I" + rail.adresse + "A", 500);
         if (EstErreur(reponse)) {
-            rapport += rail.nom + QStringLiteral(" ") + Msg[85] + QStringLiteral("  ") +
-                       Texte(reponse) + CR;
+            Defaut(i, QStringLiteral("E4"),
+                   rail.nom + QStringLiteral(" ") + Msg[85] + QStringLiteral("  ") +
+                       Texte(reponse));
             return false;
         }
         rail.motif = MotifQuatreOctets(reponse, rail.nombreEA);
@@ -163,7 +175,8 @@ bool BancRails::Tire() {
     bool tire = false;
     for (int cycle = 1; cycle <= 7; ++cycle) {
         const Cycle& c = kCycles[cycle - 1];
-        for (const RailBanc& rail : rails) {
+        for (int i = 0; i < rails.size(); ++i) {
+            const RailBanc& rail = rails[i];
             MontreEtape(poste_, QString::number(cycle) + QStringLiteral("/7 ") + rail.nom +
                                     QStringLiteral(" ") + QString::number(c.impulsionMs) +
                                     QStringLiteral("ms ") + QString::number(c.puissancePct) +
@@ -179,8 +192,9 @@ bool BancRails::Tire() {
                     return false;
                 }
                 if (EstErreur(reponse)) {
-                    rapport += rail.nom + QStringLiteral(" ") + Msg[88] + QStringLiteral("  ") +
-                               Texte(reponse) + CR;
+                    Defaut(i, QStringLiteral("tir"),
+                           rail.nom + QStringLiteral(" ") + Msg[88] + QStringLiteral("  ") +
+                               Texte(reponse));
                     return false;
                 }
                 tire = true;
@@ -200,18 +214,25 @@ bool BancRails::Tire() {
     return true;
 }
 
-// A rail's record tells what the bench read of it, once the run is over.
+// The rail is of the model asked: under "R" any known model; a rail without
+// EA never is.
+bool DuModele(const RailBanc& rail, const QString& type) {
+    return type == QLatin1String("R") ? TrouveTypeRail(rail.typeTrouve) != nullptr
+                                      : rail.typeTrouve == type;
+}
+
+// A rail's record tells what the bench read of it, and the SN it got, once
+// the run is over.
 void JournaliseRail(PassageJournal& journal, const RailBanc& rail, const QString& type) {
     journal.carte({}, rail.nom);
     journal.avantEcriture = [&rail, type](PassageJournal& j) {
+        j.carte(rail.sn);
         if (rail.motif.isEmpty())
             return;
-        // The bench judges the model only of a rail with EAs, and only when one was asked.
-        const bool juge = type != QLatin1String("R") && rail.nombreEA != 0;
-        j.resultat(
-            rail.nom + QStringLiteral(" --> ") + rail.typeTrouve,
-            QList<MesureJournal>{{.nom = QStringLiteral("EA nombre"), .valeur = rail.nombreEA}} +
-                MesuresEA({}, rail.motif, juge ? type : QString(), rail.typeTrouve));
+        j.resultat(rail.nom + QStringLiteral(" --> ") + rail.typeTrouve,
+                   MesuresPresenceEA(rail.nombreEA, rail.motif,
+                                     type == QLatin1String("R") ? QString() : type, rail.typeTrouve,
+                                     DuModele(rail, type)));
     };
 }
 
@@ -268,6 +289,8 @@ void TestRailsMeuble(Poste& poste) {
                 for (PassageJournal& j : journaux)
                     j.abandon();
             } else if (!AttribueSNrails(poste, banc.rails, type, banc.rapport)) {
+                for (PassageJournal& j : journaux)
+                    j.abandon();
                 port.ferme();
                 poste.MontreBtCancel(false);
                 poste.CouleurBtCancel(QColor());
@@ -276,6 +299,20 @@ void TestRailsMeuble(Poste& poste) {
             }
             for (PassageJournal& j : journaux)
                 j.fin();
+            if (oui) {
+                // A rail of the model that the series left without SN.
+                auto j = journaux.begin();
+                for (const RailBanc& rail : banc.rails) {
+                    if (DuModele(rail, type) && rail.sn.isEmpty())
+                        j->echec(QStringLiteral("pas de SN: attribution arretee"),
+                                 QStringLiteral("serie SN"));
+                    ++j;
+                }
+            }
+        } else if (banc.railEnDefaut >= 0) {
+            // The other rails were stopped by this one: their runs stay interrupted.
+            std::next(journaux.begin(), banc.railEnDefaut)
+                ->echec(banc.texteDefaut, banc.codeDefaut);
         }
     }
     poste.AfficheInfo(Msg[99]);

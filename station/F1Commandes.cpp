@@ -9,6 +9,7 @@
 #include "MenuBanc.h"
 #include "OutilsExternes.h"
 #include "RenommeCarte.h"
+#include "StatistiquesProduction.h"
 #include "TestPlateauSeul.h"
 #include "TestRailsMeuble.h"
 #include "VerifConnection.h"
@@ -36,6 +37,12 @@ void F1posteProgrammation::brancheFlux() {
     commandes.mnuAffAideTestRails = [this] { AfficheF3aideTestRail(this); };
     commandes.BtAideTestPlateau = [this] { AfficheF5aideTestPlateau(this); };
     commandes.BtAideAttribMeuble = [this] { AfficheF4aideAttributionMeuble(this); };
+
+    // Reading the journal touches no card: it opens during a workflow too.
+    connect(mnuStatistiques, &QAction::triggered, this, [this] {
+        execute([this] { AfficheStatistiquesProduction(poste_, this); },
+                mnuStatistiques->objectName(), false);
+    });
 
     commandes.BtAttribueMeuble = [this] {
         AttributionMeuble* meuble = AfficheAttributionMeuble(poste_, this);

@@ -296,6 +296,8 @@ void F1posteProgrammation::construit() {
                                  QStringLiteral("affiche l'aide aux tests des rails"));
     mnuCreationBaseMessages = Entree(mnuFonctions, QStringLiteral("mnuCreationBaseMessages"),
                                      QStringLiteral("Creation Base de messages"));
+    mnuStatistiques = Entree(mnuFonctions, QStringLiteral("mnuStatistiques"),
+                             QStringLiteral("Statistiques de production"));
 
     branche();
     brancheFlux();
@@ -362,8 +364,9 @@ void F1posteProgrammation::branche() {
         execute([this] { AfficheVersionLogiciel(); }, mnuVersionLogiciel->objectName(), false);
     });
     connect(BtCancel, &QPushButton::clicked, this, [this] { poste_.ArretDemande = true; });
-    connect(BtSTOP, &QPushButton::clicked, this,
-            [this] { execute([this] { poste_.FinProgramme(kFinNormale); }, BtSTOP->objectName(), false); });
+    connect(BtSTOP, &QPushButton::clicked, this, [this] {
+        execute([this] { poste_.FinProgramme(kFinNormale); }, BtSTOP->objectName(), false);
+    });
 }
 
 void F1posteProgrammation::visualise(const QString& nomFichier) {
@@ -383,7 +386,8 @@ void F1posteProgrammation::closeEvent(QCloseEvent* evenement) {
     evenement->accept();
     if (poste_.programmeTermine())
         return;
-    execute([this] { poste_.FinProgramme(kFinNormale); }, QStringLiteral("F1posteProgrammation"), false);
+    execute([this] { poste_.FinProgramme(kFinNormale); }, QStringLiteral("F1posteProgrammation"),
+            false);
 }
 
 QString F1posteProgrammation::TexteVersionLogiciel() const {

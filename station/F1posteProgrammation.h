@@ -87,6 +87,7 @@ public:
     QAction* mnuAffAideProgrammation;
     QAction* mnuAffAideTestRails;
     QAction* mnuCreationBaseMessages;
+    QAction* mnuStatistiques;
 
     // Whether a card workflow is running (the context's job guard).
     bool travailEnCours() const { return poste_.travailEnCours(); }

@@ -16,6 +16,7 @@
 #include "LigneCommande.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCommandLineParser>
@@ -114,6 +115,14 @@ bool Etape(const Consignes& c, const QString& etape) {
             coche->setChecked(true);
         return coche;
     }
+    if (action == QLatin1String("menu")) {
+        for (QWidget* haut : QApplication::topLevelWidgets())
+            if (auto* entree = haut->findChild<QAction*>(nom)) {
+                entree->trigger();
+                return true;
+            }
+        return false;
+    }
     if (action == QLatin1String("photo")) {
         auto* fenetre = Controle<QWidget>(nom);
         if (fenetre) {
@@ -134,13 +143,14 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(NomProgramme());
 
     QCommandLineParser ligne;
-    ligne.addOptions({{"image", "image a ecrire", "fichier"},
-                      {"etape", "clique:Bt, texte:Txt=..., coche:Chk, photo:Fenetre", "etape"},
-                      {"saisie", "reponse a une boite de saisie", "texte"},
-                      {"oui", "repond Oui aux questions"},
-                      {"boite", "photo pendant la N-ieme boite OK", "N"},
-                      {"apres", "photo N ms apres la premiere etape", "ms"},
-                      {"ecran", "tout l'ecran"}});
+    ligne.addOptions(
+        {{"image", "image a ecrire", "fichier"},
+         {"etape", "clique:Bt, texte:Txt=..., coche:Chk, menu:mnu, photo:Fenetre", "etape"},
+         {"saisie", "reponse a une boite de saisie", "texte"},
+         {"oui", "repond Oui aux questions"},
+         {"boite", "photo pendant la N-ieme boite OK", "N"},
+         {"apres", "photo N ms apres la premiere etape", "ms"},
+         {"ecran", "tout l'ecran"}});
     ligne.process(application);
     Consignes c{.image = ligne.value("image"),
                 .etapes = ligne.values("etape"),

@@ -5,7 +5,6 @@
 // were, with one box and the run going on.
 #include "Journal.h"
 #include "LecteurSqlite.h"
-#include "MesuresCarte.h"
 #include "PassageJournal.h"
 #include "PosteTest.h"
 #include "TracesTest.h"
@@ -28,7 +27,18 @@ PassageEnregistre Exemple() {
     p.nomCarte = QStringLiteral("A-1");
     p.versionFW = QStringLiteral("PLT2 v2.14");
     p.resultats = {QStringLiteral("IR ok (pIR=31%)"), QStringLiteral("TestAlim HS = 45.2v")};
-    p.mesures = MesuresIR(p.resultats[0]) + MesuresAlim(p.resultats[1]);
+    p.mesures = {{.nom = QStringLiteral("IR pourcentage"),
+                  .valeur = 31,
+                  .limiteBasse = 11,
+                  .limiteHaute = 67,
+                  .unite = QStringLiteral("%")},
+                 {.nom = QStringLiteral("alim"),
+                  .valeur = 45.2,
+                  .limiteBasse = 47,
+                  .limiteHaute = 51,
+                  .unite = QStringLiteral("V"),
+                  .conforme = false,
+                  .code = QStringLiteral("alim")}};
     p.issue = IssuePassage::Echec;
     p.codeDefaut = QStringLiteral("alim");
     p.dureeMs = 1234;
@@ -187,10 +197,12 @@ private slots:
             PassageJournal passage(poste, QStringLiteral("AttribueSNcarte"));
             for (const QString& p : pas) {
                 if (p == "ok")
-                    passage.resultat("IR ok (pIR=31%)", MesuresIR("IR ok (pIR=31%)"));
+                    passage.resultat("IR ok (pIR=31%)",
+                                     {{.nom = "IR pourcentage", .valeur = 31, .unite = "%"}});
                 else if (p == "hs")
-                    passage.resultat("IR HS (C3) puissance=200",
-                                     MesuresIR("IR HS (C3) puissance=200"));
+                    passage.resultat(
+                        "IR HS (C3) puissance=200",
+                        {{.nom = "IR puissance", .valeur = 200, .conforme = false, .code = "C3"}});
                 else if (p == "fin")
                     passage.fin();
                 else if (p == "arret")
@@ -205,72 +217,6 @@ private slots:
         QCOMPARE(Sqlite(chemin, "SELECT issue, coalesce(code_defaut, 'NULL') FROM passages"),
                  QStringList{attendu});
         QVERIFY(poste.op.boites().isEmpty());
-    }
-
-    // The measurements read from the texts the card tests show.
-    void mesures_data() {
-        QTest::addColumn<QString>("texte");
-        QTest::addColumn<QString>("attendu"); // nom|valeur|texte|bas|haut|unite|conforme|code
-        QTest::newRow("IR ok") << "IR ok (pIR=31%)"
-                               << "IR pourcentage|31|-|11|67|%|1|";
-        QTest::newRow("IR C3") << "IR HS (C3) puissance hors limites=200"
-                               << "IR puissance|200|-|80|190||0|C3";
-        QTest::newRow("IR C2") << "IR HS (C2) pas de reception"
-                               << "IR|-|-|-|-||0|C2";
-        QTest::newRow("alim ok") << "TestAlim OK = 48.8v"
-                                 << "alim|48.8|-|47|51|V|1|";
-        QTest::newRow("alim HS") << "TestAlim HS = 45.2v"
-                                 << "alim|45.2|-|47|51|V|0|alim";
-        QTest::newRow("alim erreur") << "Err:TimeOut"
-                                     << "alim|-|-|47|51|V|0|alim";
-        QTest::newRow("LED ok") << "LedAR ok (32 detectees)"
-                                << "LED nombre|32|11111111111111111111111111111111|32|32||1|";
-        QTest::newRow("LED L3")
-            << "LedAR HS (L3) defaut 31 leds  11111111-11111111-11111111-11111110"
-            << "LED nombre|31|11111111-11111111-11111111-11111110|32|32||0|L3";
-        QTest::newRow("EA ok") << "EA ok (16 EAs detectes)"
-                               << "EA nombre|16|-|-|-||1|";
-        QTest::newRow("EA E3") << "EA HS (E3) defaut cause: ..."
-                               << "EA nombre|-|-|-|-||0|E3";
-    }
-    void mesures() {
-        QFETCH(QString, texte);
-        QFETCH(QString, attendu);
-        QList<MesureJournal> m;
-        if (texte.startsWith("IR"))
-            m = MesuresIR(texte);
-        else if (texte.startsWith("LedAR"))
-            m = MesuresLed(texte);
-        else if (texte.startsWith("EA"))
-            m = MesuresEA(texte, {}, {}, {});
-        else
-            m = MesuresAlim(texte);
-        QCOMPARE(m.size(), 1);
-        const auto n = [](const std::optional<double>& v) {
-            return v ? QString::number(*v) : QStringLiteral("-");
-        };
-        const QString lu = QStringList{m[0].nom,
-                                       n(m[0].valeur),
-                                       m[0].texte.isEmpty() ? QStringLiteral("-") : m[0].texte,
-                                       n(m[0].limiteBasse),
-                                       n(m[0].limiteHaute),
-                                       m[0].unite,
-                                       m[0].conforme ? "1" : "0",
-                                       m[0].code}
-                               .join('|');
-        QCOMPARE(lu, attendu);
-    }
-
-    // Rail types asked and found: a difference is a failure of its own.
-    void typesDeRail() {
-        const QList<MesureJournal> m =
-            MesuresEA("EA ok (16 EAs detectes)", "00000000000000001111111111111111", "R08", "R11");
-        QCOMPARE(m.size(), 4);
-        QCOMPARE(m[1].texte, QString("00000000000000001111111111111111"));
-        QCOMPARE(m[2].nom + "=" + m[2].texte, QString("type rail demande=R08"));
-        QCOMPARE(m[3].nom + "=" + m[3].texte, QString("type rail trouve=R11"));
-        QVERIFY(!m[3].conforme);
-        QCOMPARE(m[3].code, QString("type"));
     }
 };
 

@@ -6,6 +6,7 @@
 #include "BancCarte.h"
 #include "Journal.h"
 #include "LecteurSqlite.h"
+#include "MenuBanc.h"
 #include "TestPlateauSeul.h"
 #include "TracesTest.h"
 
@@ -22,9 +23,11 @@ const QString kMesures = QStringLiteral(
     " FROM mesures ORDER BY rang");
 
 const QString kR08 = QStringLiteral("00000000000000001111111111111111");
+const QString kPuissanceBonne = QStringLiteral("IR puissance|120.0|-|80.0|190.0||1|");
 const QStringList kMesuresBonnes = {
+    kPuissanceBonne,
     "IR pourcentage|31.0|-|11.0|67.0|%|1|",
-    "EA nombre|16.0|-|-|-||1|",
+    "EA nombre|16.0|-|16.0|16.0||1|",
     "EA motif|-|" + kR08 + "|-|-||1|",
     "type rail demande|-|R08|-|-||1|",
     "type rail trouve|-|R08|-|-||1|",
@@ -65,8 +68,8 @@ private slots:
         QTest::newRow("defauts")
             << "defauts"
             << "TestPlateauSeul|0|1|0A1B|A-1|PLT2 v2.14|echec|C2"
-            << QStringList{"IR|-|-|-|-||0|C2",
-                           "EA nombre|16.0|-|-|-||1|",
+            << QStringList{"IR puissance|-|aucune reception|80.0|190.0||0|C2",
+                           "EA nombre|16.0|-|16.0|16.0||1|",
                            "EA motif|-|" + kR08 + "|-|-||1|",
                            "type rail demande|-|R08|-|-||1|",
                            "type rail trouve|-|R08|-|-||1|",
@@ -75,18 +78,35 @@ private slots:
         QTest::newRow("autre rail") << "R11"
                                     << "TestPlateauSeul|0|1|0A1B|A-1|PLT2 v2.14|echec|E3"
                                     << QStringList{kMesuresBonnes[0],
-                                                   "EA nombre|-|-|-|-||0|E3",
-                                                   kMesuresBonnes[2],
+                                                   kMesuresBonnes[1],
+                                                   "EA nombre|16.0|-|22.0|22.0||0|E3",
+                                                   kMesuresBonnes[3],
                                                    "type rail demande|-|R11|-|-||1|",
                                                    "type rail trouve|-|R08|-|-||0|type",
-                                                   kMesuresBonnes[5],
-                                                   kMesuresBonnes[6]};
+                                                   kMesuresBonnes[6],
+                                                   kMesuresBonnes[7]};
         QTest::newRow("abandon pendant les tirs")
             << "abandon"
             << "TestPlateauSeul|0|1|0A1B|A-1|PLT2 v2.14|abandon|-" << kMesuresBonnes;
         QTest::newRow("carte absente")
             << "absente"
             << "TestPlateauSeul|0|1|-|-|-|echec|carte absente" << QStringList{};
+        // A card that stops answering at one step: that step's code, the
+        // other tests measured as usual.
+        const QString echec = QStringLiteral("TestPlateauSeul|0|1|0A1B|A-1|PLT2 v2.14|echec|");
+        QTest::newRow("IR sans reponse") << "silence F##2" << echec + "C6"
+                                         << QStringList{"IR|-|-|-|-||0|C6"} + kMesuresBonnes.mid(2);
+        QTest::newRow("EA sans reponse")
+            << "silence I##A" << echec + "E4"
+            << kMesuresBonnes.mid(0, 2) + QStringList{"EA nombre|-|-|-|-||0|E4"} +
+                   kMesuresBonnes.mid(6);
+        QTest::newRow("LED sans reponse")
+            << "silence I##L" << echec + "L4"
+            << kMesuresBonnes.mid(0, 6) + QStringList{"LED nombre|-|-|32.0|32.0||0|L4"} +
+                   kMesuresBonnes.mid(7);
+        QTest::newRow("alim sans reponse")
+            << "silence C##0" << echec + "alim"
+            << kMesuresBonnes.mid(0, 7) + QStringList{"alim|-|-|47.0|51.0|V|0|alim"};
     }
     void plateauSeul() {
         QFETCH(QString, deroulement);
@@ -101,6 +121,8 @@ private slots:
             carte.alimentation = 46.5;
         }
         carte.muette = deroulement == "absente";
+        if (deroulement.startsWith("silence "))
+            carte.silencePour << deroulement.mid(8).toLatin1();
         QVERIFY(banc.demarre(carte));
         banc.poste->op.repond(deroulement == "R11" ? "R11" : "R08");
         banc.poste->op.repondNon();
@@ -134,15 +156,12 @@ private slots:
         QTest::addColumn<QStringList>("mesures");
         QTest::newRow("SN donne") << "ok"
                                   << "AttribueSNcarte|0|1|00zA|A-1|PLT2 v2.14|reussi|-"
-                                  << QStringList{"IR pourcentage|31.0|-|11.0|67.0|%|1|",
-                                                 "EA nombre|16.0|-|-|-||1|",
-                                                 "type rail trouve|-|R08|-|-||1|",
-                                                 "type rail teste|-|R08|-|-||1|"};
+                                  << kMesuresBonnes.mid(0, 6);
         QTest::newRow("defaut refuse")
             << "defaut"
             << "AttribueSNcarte|0|1|0A1B|A-1|PLT2 v2.14|echec|C2"
-            << QStringList{"IR|-|-|-|-||0|C2", "EA nombre|16.0|-|-|-||1|",
-                           "type rail trouve|-|R08|-|-||1|", "type rail teste|-|R08|-|-||1|"};
+            << QStringList{"IR puissance|-|aucune reception|80.0|190.0||0|C2"} +
+                   kMesuresBonnes.mid(2, 4);
         QTest::newRow("carte absente")
             << "absente"
             << "AttribueSNcarte|0|1|-|-|-|echec|carte absente" << QStringList{};
@@ -168,6 +187,41 @@ private slots:
         QCOMPARE(Sqlite(banc.journal, kPassage), QStringList{passage});
         QCOMPARE(Sqlite(banc.journal, kMesures), mesures);
         QVERIFY(banc.boitesJournal().isEmpty());
+    }
+
+    // The bench menu's tests, each a run of its own.
+    void menuBanc_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("puissance");
+        QTest::addColumn<QString>("passage");
+        QTest::addColumn<QStringList>("mesures");
+        QTest::newRow("IR ok") << "IR" << 120 << "TestIR|0A1B|-|PLT2 v2.14|reussi|-"
+                               << kMesuresBonnes.mid(0, 2);
+        QTest::newRow("IR C3") << "IR" << 200 << "TestIR|0A1B|-|PLT2 v2.14|echec|C3"
+                               << QStringList{"IR puissance|200.0|-|80.0|190.0||0|C3"};
+        QTest::newRow("EA ok") << "EA" << 120 << "TestPresenceEA|0A1B|-|PLT2 v2.14|reussi|-"
+                               << kMesuresBonnes.mid(2, 4);
+    }
+    void menuBanc() {
+        QFETCH(QString, menu);
+        QFETCH(int, puissance);
+        QFETCH(QString, passage);
+        QFETCH(QStringList, mesures);
+        Banc banc;
+        CarteSimulee carte;
+        carte.puissanceIRTrouvee = puissance;
+        QVERIFY(banc.demarre(carte));
+        if (menu == "IR") {
+            mnuTestIRsansManip_Click(*banc.poste);
+        } else {
+            banc.poste->op.repond("R08");
+            mnuTestEA_Click(*banc.poste);
+        }
+        QCOMPARE(Sqlite(banc.journal, "SELECT flux, coalesce(sn, '-'), coalesce(nom_carte, '-'),"
+                                      " version_fw, issue, coalesce(code_defaut, '-')"
+                                      " FROM passages"),
+                 QStringList{passage});
+        QCOMPARE(Sqlite(banc.journal, kMesures), mesures);
     }
 
     // Production goes on: the trace record and the label as with a sound
