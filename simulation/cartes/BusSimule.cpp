@@ -112,7 +112,8 @@ void BusSimule::stop() {
     ::close(reveil_[0]);
     ::close(reveil_[1]);
     reveil_[0] = reveil_[1] = -1;
-    ::close(maitre_);
+    if (maitre_ >= 0)
+        ::close(maitre_);
     maitre_ = -1;
     if (!lien_.isEmpty())
         QFile::remove(lien_);
@@ -236,6 +237,24 @@ void BusSimule::injecte(const QByteArray& octets) {
         (void)!::write(maitre_, octets.constData(), static_cast<size_t>(octets.size()));
 }
 
+void BusSimule::raccrochePour(const QByteArray& debut) {
+    std::lock_guard<std::mutex> l(verrou_);
+    raccrochePour_ = debut;
+}
+
+void BusSimule::setJournalEcritures(const QString& chemin) {
+    std::lock_guard<std::mutex> l(verrou_);
+    journalEcritures_ = chemin;
+}
+
+void BusSimule::noteEcriture(const QByteArray& ligne) {
+    if (journalEcritures_.isEmpty())
+        return;
+    QFile f(journalEcritures_);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
+        f.write(ligne + '\n');
+}
+
 void BusSimule::journalise(EvenementBus e) {
     e.instantMs = Maintenant();
     if (e.genre == EvenementBus::Genre::Ouverture)
@@ -296,6 +315,10 @@ void BusSimule::traiteTrame(const QByteArray& brut) {
     journalise(e);
     if (!e.checkSumOk || e.commande.isEmpty())
         return;
+    if (!raccrochePour_.isEmpty() && e.commande.startsWith(raccrochePour_)) {
+        raccroche_ = true;
+        return;
+    }
 
     const QByteArray& cde = e.commande;
     const double maintenant = Maintenant();
@@ -336,20 +359,23 @@ void BusSimule::traiteTrame(const QByteArray& brut) {
                     adresse == c.nom;
         if (!visee)
             continue;
+        const QByteArray nomAvant = c.nom;
         QByteArray octets;
         if (c.octetsImposes.contains(cde) && !c.muette) {
             c.derniereCommande = cde;
             octets = c.octetsImposes.value(cde);
         } else
             for (const QByteArray& r : c.repond(cde)) {
-                octets += c.trame(r);
+                octets += c.trame(r, cde);
                 if (c.reponseDoublee)
-                    octets += c.trame(r);
+                    octets += c.trame(r, cde);
             }
+        if (!octets.isEmpty() && cde.size() == 9 && cde.at(0) == 'Y' && c.sn == cde.right(4))
+            noteEcriture(nomAvant + ' ' + c.sn + ' ' + c.nom);
         if (octets.isEmpty())
             continue;
         if (parCarte.isEmpty())
-            delai = c.delaiReponseMs;
+            delai = c.delaiReponse(cde);
         parCarte << octets;
     }
     if (parCarte.isEmpty())
@@ -411,6 +437,23 @@ void BusSimule::boucle() {
         }
         if (!recu.isEmpty())
             traiteOctets(recu);
+        {
+            std::lock_guard<std::mutex> l(verrou_);
+            if (raccroche_) {
+                raccroche_ = false;
+                arret_ = true; // nothing more to wait for until start()
+                ::close(maitre_);
+                maitre_ = -1;
+                if (!lien_.isEmpty())
+                    QFile::remove(lien_);
+                journalise({EvenementBus::Genre::Fermeture, {}, {}, true, 0});
+                sorties_.clear();
+                enCours_.clear();
+                servies_ = std::max(servies_, demandesAvantPoll);
+                change_.notify_all();
+                return;
+            }
+        }
         if (hup) {
             std::lock_guard<std::mutex> l(verrou_);
             if (ouvert_)

@@ -70,6 +70,16 @@ public:
     // Bytes written to the line outside any reply (a card powering up, noise).
     void injecte(const QByteArray& octets);
 
+    // The adapter pulled out: on hearing a command beginning with `debut`,
+    // the bus closes its pseudo-terminal (and removes the link) without a
+    // reply; start() plugs it in again. Empty: never.
+    void raccrochePour(const QByteArray& debut);
+
+    // Appends every name-and-SN write a card took ("Y##A50A1B" heard by card
+    // "A1" gives "A1 0A1B A5") to `chemin`, one line each, so that what the
+    // cards received outlives the station's runs and this bus. Empty: none.
+    void setJournalEcritures(const QString& chemin);
+
 private:
     void rattrape() const;
     void boucle();
@@ -77,6 +87,7 @@ private:
     void traiteTrame(const QByteArray& brut);
     void planifie(double instant, const QByteArray& octets);
     void journalise(EvenementBus e);
+    void noteEcriture(const QByteArray& ligne);
     void envoieDu(double maintenant);
 
     int maitre_ = -1;
@@ -95,6 +106,9 @@ private:
     quint64 servies_ = 0;
     bool cadence_ = false;
     int intervalleAppelMs_ = 10;
+    QString journalEcritures_;
+    QByteArray raccrochePour_;
+    bool raccroche_ = false; // raccrochePour_ heard: the bus thread ends
 
     // Owned by the bus thread.
     QByteArray enCours_;

@@ -66,6 +66,23 @@ QByteArray CarteSimulee::trame(const QByteArray& donnees) const {
     return parasitesAvant + t;
 }
 
+QByteArray CarteSimulee::trame(const QByteArray& donnees, const QByteArray& commande) const {
+    CarteSimulee fautive = *this;
+    for (const QByteArray& debut : checkSumMinusculePour)
+        fautive.checkSumMinuscule |= commande.startsWith(debut);
+    for (auto it = parasitesAvantPour.begin(); it != parasitesAvantPour.end(); ++it)
+        if (commande.startsWith(it.key()))
+            fautive.parasitesAvant = it.value() + fautive.parasitesAvant;
+    return fautive.trame(donnees);
+}
+
+int CarteSimulee::delaiReponse(const QByteArray& commande) const {
+    for (auto it = delaiReponsePour.begin(); it != delaiReponsePour.end(); ++it)
+        if (commande.startsWith(it.key()))
+            return it.value();
+    return delaiReponseMs;
+}
+
 QList<QByteArray> CarteSimulee::repond(const QByteArray& commande) {
     const QByteArray precedente = derniereCommande;
     derniereCommande = commande;

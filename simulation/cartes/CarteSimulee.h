@@ -52,6 +52,16 @@ struct CarteSimulee {
     // included: "IA5E", "IA5A", "EA5" every pulse, "EA53" the pulses of EA 3)
     // get no answer, as from a card that hangs on that step.
     QList<QByteArray> silencePour;
+    // The same faults for the replies to commands beginning with a text
+    // only (address included, as for silencePour): noise before the frame,
+    // a lower-case checksum, a reply later than delaiReponseMs.
+    QMap<QByteArray, QByteArray> parasitesAvantPour;
+    QList<QByteArray> checkSumMinusculePour;
+    QMap<QByteArray, int> delaiReponsePour;
+    // The reply frame to `commande` with the faults switched on for it, and
+    // its delay in ms.
+    QByteArray trame(const QByteArray& donnees, const QByteArray& commande) const;
+    int delaiReponse(const QByteArray& commande) const;
     // Pulses each EA received, by EA number (index 0 unused).
     std::array<int, 33> impulsionsEA{};
 

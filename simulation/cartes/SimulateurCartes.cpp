@@ -67,7 +67,12 @@ int main(int argc, char** argv) {
                                      QStringLiteral("Reponses au rythme de 9600 bauds."));
     const QCommandLineOption silencieux(QStringLiteral("silencieux"),
                                         QStringLiteral("N'affiche pas les trames recues."));
-    p.addOptions({lien, scenario, cadence, silencieux});
+    const QCommandLineOption ecritures(
+        QStringLiteral("ecritures"),
+        QStringLiteral(
+            "Ajoute a ce fichier chaque SN ecrit dans une carte (nom, SN, nouveau nom)."),
+        QStringLiteral("fichier"));
+    p.addOptions({lien, scenario, cadence, silencieux, ecritures});
     p.process(app);
 
     ScenarioCartes sc;
@@ -90,6 +95,7 @@ int main(int argc, char** argv) {
 
     BusSimule bus;
     AppliqueScenario(sc, bus);
+    bus.setJournalEcritures(p.value(ecritures));
     if (!bus.start(p.value(lien), &erreur)) {
         std::fprintf(stderr, "simulateur-cartes: %s\n", qPrintable(erreur));
         return 1;

@@ -1,0 +1,119 @@
+// A station without a person at the bench: runs one workflow again and again
+// on a trace folder, the operator's answers scripted, until it is killed or
+// has done `nombre` runs (0: no end).
+//   StationBoucle carte  <dossier> <nombre> [<port>]  SN assignment; without
+//                                                     a port, on a card of its own
+//   StationBoucle rail   <dossier> <nombre> <port>    rail bench, R08S rails
+//   StationBoucle meuble <dossier> <nombre> <port>    cabinet record, trays 1 to 3
+// Prints one line per run that ended as the operator expects it ("ok"), and
+// the boxes of any other run on stderr. Exit status: 0 when every run was ok.
+#include "AttribueSNcarte.h"
+#include "BancCarte.h"
+#include "FeuilleMeuble.h"
+#include "Meuble.h"
+#include "TestRailsMeuble.h"
+#include "VueMeuble.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// Pauses of the bench are no part of what is checked here: run them fast so
+// that the kills land in many runs.
+constexpr double kAcceleration = 50;
+
+// The cabinet window reduced to its tray list.
+class VueListe : public VueMeuble {
+public:
+    QStringList liste;
+    QString NomPharma() const override { return QStringLiteral("Pharmacie du Parc"); }
+    QString AdrPharma() const override { return QStringLiteral("3 place Verte"); }
+    void FocusNomPharma() override {}
+    QStringList lignes() const override { return liste; }
+    void videListe() override { liste.clear(); }
+    void ajouteLigne(const QString& ligne) override { liste << ligne; }
+    void changeLigne(int indice, const QString& ligne) override { liste[indice] = ligne; }
+    void selectionne(int) override {}
+    int selection() const override { return -1; }
+    void montreListe(int) override {}
+    void Etat(const QString&) override {}
+    void DebutProgression(int) override {}
+    void Progression(int) override {}
+    void CacheProgression() override {}
+};
+
+bool UneCarte(PosteTest& poste) {
+    AttribueSNcarte(poste);
+    const QStringList b = poste.op.boites();
+    return !b.isEmpty() && b.last().startsWith(QStringLiteral("coller l'etiquette sous la carte"));
+}
+
+bool UnBancDeRails(PosteTest& poste) {
+    poste.op.repond(QStringLiteral("R08S"));
+    poste.op.repondOui();
+    TestRailsMeuble(poste);
+    return poste.op.inattendus.isEmpty() && poste.op.boites().size() == 1 &&
+           !poste.op.boites().first().contains(QStringLiteral("pas de SN"));
+}
+
+bool UnMeuble(PosteTest& poste) {
+    Meuble meuble;
+    meuble.NomMeuble = QStringLiteral("A");
+    meuble.PremierPlateau = 1;
+    meuble.DernierPlateau = 3;
+    VueListe vue;
+    for (int n = 1; n <= 3; ++n) {
+        meuble.SNsaisie[static_cast<size_t>(n)] = QStringLiteral("0B0") + QString::number(n);
+        vue.liste << LigneNouveauPlateau(meuble.NomMeuble, n);
+    }
+    MemoriseAttribution(poste, meuble, vue);
+    return poste.op.boites().isEmpty();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 4 || args.size() > 5)
+        return 2;
+    const QString mode = args[1];
+    const int nombre = args[3].toInt();
+
+    BancCarte<> banc;
+    if (args.size() == 5) {
+        banc.poste = std::make_unique<PosteTest>();
+        banc.poste->reglages.PortCarte = args[4] + QStringLiteral(":9600,n,8,1");
+    } else if (!banc.demarre(CarteSimulee{})) {
+        return 2;
+    }
+    PosteTest& poste = *banc.poste;
+    poste.AccelerePauses(kAcceleration);
+    poste.reglages.CheminProg = args[2];
+    poste.reglages.portImp.clear();
+
+    int ratees = 0;
+    for (int i = 0; nombre == 0 || i < nombre; ++i) {
+        poste.op.echanges.clear();
+        poste.op.inattendus.clear();
+        bool ok = false;
+        if (mode == QLatin1String("carte"))
+            ok = UneCarte(poste);
+        else if (mode == QLatin1String("rail"))
+            ok = UnBancDeRails(poste);
+        else if (mode == QLatin1String("meuble"))
+            ok = UnMeuble(poste);
+        else
+            return 2;
+        if (ok) {
+            std::printf("ok\n");
+            std::fflush(stdout);
+        } else {
+            ++ratees;
+            std::fprintf(stderr, "%s\n", qPrintable(poste.op.boites().join(QStringLiteral(" | "))));
+        }
+    }
+    return ratees == 0 ? 0 : 1;
+}
