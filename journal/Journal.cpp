@@ -1,6 +1,8 @@
 #include "Journal.h"
 
+#include "EnvoiJournal.h"
 #include "Poste.h"
+#include "ServeurJournal.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QSysInfo>
+#include <QUuid>
 #include <QVariant>
 #include <atomic>
 
@@ -16,14 +19,38 @@ namespace {
 
 const char* const kProprieteChemin = "CheminJournal";
 
+// What differs between the station's file and the factory server; the rest
+// of the schema and every query are the same SQL on both.
+struct Moteur {
+    QString pilote;
+    QString id;     // the id column of a run
+    QString reel;   // a measured value (PostgreSQL's REAL is single precision)
+    QString tables; // the tables of the journal's schema
+    QString verrou; // taken before a migration: stations may open the server at once
+    QString nature; // as the operator names it
+};
+const Moteur kSqlite{QStringLiteral("QSQLITE"),
+                     QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"),
+                     QStringLiteral("REAL"),
+                     QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"),
+                     {},
+                     QStringLiteral("ce fichier")};
+const Moteur kPostgres{QStringLiteral("QPSQL"),
+                       QStringLiteral("SERIAL PRIMARY KEY"),
+                       QStringLiteral("DOUBLE PRECISION"),
+                       QStringLiteral("SELECT table_name FROM information_schema.tables"
+                                      " WHERE table_schema = current_schema()"),
+                       QStringLiteral("SELECT pg_advisory_xact_lock(1987654321)"),
+                       QStringLiteral("cette base")};
+
 // Each step takes the schema from the version before it to its own; a new
 // file goes through all of them, so that a fresh journal and a migrated one
-// are the same.
+// are the same. {id} and {reel} are the engine's.
 const QList<QStringList> kEtapes = {
     // 1: runs and the texts shown.
     {QStringLiteral("CREATE TABLE version_schema (version INTEGER NOT NULL)"),
      QStringLiteral("INSERT INTO version_schema (version) VALUES (0)"),
-     QStringLiteral("CREATE TABLE passages (id INTEGER PRIMARY KEY AUTOINCREMENT,"
+     QStringLiteral("CREATE TABLE passages (id {id},"
                     " debut TEXT NOT NULL, poste TEXT, usine TEXT, operateur TEXT,"
                     " flux TEXT NOT NULL, sn TEXT, nom_carte TEXT, version_fw TEXT,"
                     " issue TEXT NOT NULL, duree_ms INTEGER)"),
@@ -32,13 +59,19 @@ const QList<QStringList> kEtapes = {
     // 2: measurements with their limits, and the failure code of each run.
     {QStringLiteral("ALTER TABLE passages ADD COLUMN code_defaut TEXT"),
      QStringLiteral("CREATE TABLE mesures (passage INTEGER NOT NULL REFERENCES passages(id),"
-                    " rang INTEGER NOT NULL, nom TEXT NOT NULL, valeur REAL, texte TEXT,"
-                    " limite_basse REAL, limite_haute REAL, unite TEXT,"
+                    " rang INTEGER NOT NULL, nom TEXT NOT NULL, valeur {reel}, texte TEXT,"
+                    " limite_basse {reel}, limite_haute {reel}, unite TEXT,"
                     " conforme INTEGER NOT NULL, code TEXT)"),
      QStringLiteral("CREATE INDEX passages_debut ON passages (debut)"),
      QStringLiteral("CREATE INDEX mesures_passage ON mesures (passage)")},
+    // 3: the id each station gives its runs, once on the server; the runs of
+    // a station's file still to send to the server (empty on the server).
+    {QStringLiteral("ALTER TABLE passages ADD COLUMN uid TEXT"),
+     QStringLiteral("CREATE UNIQUE INDEX passages_uid ON passages (uid)"),
+     QStringLiteral("CREATE TABLE envois_en_attente"
+                    " (passage INTEGER NOT NULL UNIQUE REFERENCES passages(id))")},
 };
-static_assert(Journal::kVersionSchema == 2);
+static_assert(Journal::kVersionSchema == 3);
 
 QVariant Optionnel(const std::optional<double>& v) {
     return v ? QVariant(*v) : QVariant(QMetaType(QMetaType::Double));
@@ -48,16 +81,23 @@ QVariant TexteOuNul(const QString& t) {
     return t.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(t);
 }
 
+QString NomConnexion() {
+    static std::atomic<int> compteur{0};
+    return QStringLiteral("calvanet-journal-%1").arg(++compteur);
+}
+
 // One connection per call, removed on every path.
 class Connexion {
 public:
-    explicit Connexion(const QString& chemin) {
-        static std::atomic<int> compteur{0};
-        nom_ = QStringLiteral("calvanet-journal-%1").arg(++compteur);
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nom_);
+    explicit Connexion(const QString& chemin) : nom_(NomConnexion()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(kSqlite.pilote, nom_);
         db.setDatabaseName(chemin);
         // Another program of this station may hold the file for a moment.
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    }
+    explicit Connexion(const ServeurJournal& serveur) : nom_(NomConnexion()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(kPostgres.pilote, nom_);
+        serveur.configure(db);
     }
     ~Connexion() {
         {
@@ -82,6 +122,12 @@ bool Echoue(const QString& quoi, const QSqlError& e, QString* erreur) {
     return false;
 }
 
+bool Refuse(const QString& raison, QString* erreur) {
+    if (erreur)
+        *erreur = raison;
+    return false;
+}
+
 bool Execute(QSqlQuery& q, const QString& sql, QString* erreur) {
     if (!q.exec(sql))
         return Echoue(sql.startsWith(QLatin1String("SELECT")) ? QStringLiteral("lecture")
@@ -90,76 +136,100 @@ bool Execute(QSqlQuery& q, const QString& sql, QString* erreur) {
     return true;
 }
 
-// Opens the file, creates or migrates its schema. The file must be empty or a
-// journal of this program: any other SQLite file is left untouched.
-bool Ouvre(QSqlDatabase db, const QString& chemin, QString* erreur) {
-    const QFileInfo info(chemin);
-    if (!QDir().mkpath(info.absolutePath())) {
-        if (erreur)
-            *erreur = QStringLiteral("dossier impossible a creer: ") + info.absolutePath();
-        return false;
-    }
-    if (!db.open())
-        return Echoue(QStringLiteral("ouverture"), db.lastError(), erreur);
-    QSqlQuery q(db);
-    if (!Execute(q, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), erreur))
-        return false;
+// The version of the journal's schema: 0 for an empty base; -1 with the
+// reason when the base is something else.
+int LitVersion(QSqlQuery& q, const Moteur& m, QString* erreur) {
+    if (!Execute(q, m.tables, erreur))
+        return -1;
     QStringList tables;
     while (q.next())
         tables << q.value(0).toString();
-    int version = 0;
-    if (!tables.isEmpty()) {
-        if (!tables.contains(QStringLiteral("version_schema"))) {
-            if (erreur)
-                *erreur = QStringLiteral("ce fichier n'est pas un journal de production");
-            return false;
-        }
-        if (!Execute(q, QStringLiteral("SELECT version FROM version_schema"), erreur))
-            return false;
-        if (!q.next()) {
-            if (erreur)
-                *erreur = QStringLiteral("version du journal absente");
-            return false;
-        }
-        version = q.value(0).toInt();
-        q.finish();
+    if (tables.isEmpty())
+        return 0;
+    if (!tables.contains(QStringLiteral("version_schema"))) {
+        Refuse(m.nature + QStringLiteral(" n'est pas un journal de production"), erreur);
+        return -1;
     }
+    if (!Execute(q, QStringLiteral("SELECT version FROM version_schema"), erreur))
+        return -1;
+    if (!q.next()) {
+        Refuse(QStringLiteral("version du journal absente"), erreur);
+        return -1;
+    }
+    const int version = q.value(0).toInt();
+    q.finish();
     if (version > Journal::kVersionSchema) {
-        if (erreur)
-            *erreur = QStringLiteral("journal de version %1, plus recente que ce programme (%2)")
-                          .arg(version)
-                          .arg(Journal::kVersionSchema);
-        return false;
+        Refuse(QStringLiteral("journal de version %1, plus recente que ce programme (%2)")
+                   .arg(version)
+                   .arg(Journal::kVersionSchema),
+               erreur);
+        return -1;
     }
+    return version;
+}
+
+// Opens the base, creates or migrates its schema. The base must be empty or
+// a journal of this program: anything else is left untouched.
+bool Ouvre(QSqlDatabase db, const Moteur& m, QString* erreur) {
+    if (!db.isValid())
+        return Refuse(
+            QStringLiteral("pilote ") + m.pilote +
+                QStringLiteral(" de Qt absent (paquet libqt6sql6-") +
+                (m.pilote == kSqlite.pilote ? QStringLiteral("sqlite") : QStringLiteral("psql")) +
+                QLatin1Char(')'),
+            erreur);
+    if (!db.open())
+        return Echoue(QStringLiteral("ouverture"), db.lastError(), erreur);
+    QSqlQuery q(db);
+    int version = LitVersion(q, m, erreur);
+    if (version < 0)
+        return false;
     if (version == Journal::kVersionSchema)
         return true;
     // All steps or none: a half-migrated journal would be read wrongly.
     if (!db.transaction())
         return Echoue(QStringLiteral("migration"), db.lastError(), erreur);
-    for (int v = version; v < Journal::kVersionSchema; ++v)
-        for (const QString& sql : kEtapes[v])
-            if (!Execute(q, sql, erreur)) {
-                db.rollback();
-                return false;
-            }
-    if (!Execute(
-            q,
-            QStringLiteral("UPDATE version_schema SET version = %1").arg(Journal::kVersionSchema),
-            erreur) ||
-        !db.commit()) {
-        if (erreur && erreur->isEmpty())
-            *erreur = db.lastError().text();
+    const auto annule = [&] {
         db.rollback();
         return false;
+    };
+    // Another station may have migrated it while this one waited.
+    if (!m.verrou.isEmpty() &&
+        (!Execute(q, m.verrou, erreur) || (version = LitVersion(q, m, erreur)) < 0))
+        return annule();
+    for (int v = version; v < Journal::kVersionSchema; ++v)
+        for (QString sql : kEtapes[v])
+            if (!Execute(q,
+                         sql.replace(QStringLiteral("{id}"), m.id)
+                             .replace(QStringLiteral("{reel}"), m.reel),
+                         erreur))
+                return annule();
+    if (version < Journal::kVersionSchema &&
+        !Execute(
+            q,
+            QStringLiteral("UPDATE version_schema SET version = %1").arg(Journal::kVersionSchema),
+            erreur))
+        return annule();
+    if (!db.commit()) {
+        Echoue(QStringLiteral("migration"), db.lastError(), erreur);
+        return annule();
     }
     return true;
 }
 
-bool Ecrit(QSqlDatabase db, const PassageEnregistre& p, QString* erreur) {
+bool OuvreFichier(QSqlDatabase db, const QString& chemin, QString* erreur) {
+    const QFileInfo info(chemin);
+    if (!QDir().mkpath(info.absolutePath()))
+        return Refuse(QStringLiteral("dossier impossible a creer: ") + info.absolutePath(), erreur);
+    return Ouvre(db, kSqlite, erreur);
+}
+
+// The run's rows; its id in `id`.
+bool Ecrit(QSqlDatabase db, const PassageEnregistre& p, QVariant* id, QString* erreur) {
     QSqlQuery q(db);
     q.prepare(QStringLiteral(
         "INSERT INTO passages (debut, poste, usine, operateur, flux, sn, nom_carte, version_fw,"
-        " issue, duree_ms, code_defaut) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        " issue, duree_ms, code_defaut, uid) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(p.debut.toUTC().toString(Qt::ISODateWithMs));
     q.addBindValue(p.poste);
     q.addBindValue(p.usine);
@@ -171,16 +241,17 @@ bool Ecrit(QSqlDatabase db, const PassageEnregistre& p, QString* erreur) {
     q.addBindValue(TexteIssue(p.issue));
     q.addBindValue(p.dureeMs);
     q.addBindValue(TexteOuNul(p.codeDefaut));
+    q.addBindValue(p.uid);
     if (!q.exec())
         return Echoue(QStringLiteral("ecriture"), q.lastError(), erreur);
-    const QVariant id = q.lastInsertId();
+    *id = q.lastInsertId();
 
     q.prepare(QStringLiteral("INSERT INTO mesures (passage, rang, nom, valeur, texte, limite_basse,"
                              " limite_haute, unite, conforme, code)"
                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (int i = 0; i < p.mesures.size(); ++i) {
         const MesureJournal& m = p.mesures[i];
-        q.addBindValue(id);
+        q.addBindValue(*id);
         q.addBindValue(i + 1);
         q.addBindValue(m.nom);
         q.addBindValue(Optionnel(m.valeur));
@@ -195,13 +266,104 @@ bool Ecrit(QSqlDatabase db, const PassageEnregistre& p, QString* erreur) {
     }
     q.prepare(QStringLiteral("INSERT INTO resultats (passage, rang, texte) VALUES (?, ?, ?)"));
     for (int i = 0; i < p.resultats.size(); ++i) {
-        q.addBindValue(id);
+        q.addBindValue(*id);
         q.addBindValue(i + 1);
         q.addBindValue(p.resultats[i]);
         if (!q.exec())
             return Echoue(QStringLiteral("ecriture"), q.lastError(), erreur);
     }
     return true;
+}
+
+std::optional<double> Nombre(const QVariant& v) {
+    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+}
+
+IssuePassage IssueLue(const QString& texte) {
+    for (IssuePassage i : {IssuePassage::Reussi, IssuePassage::Echec, IssuePassage::Abandon})
+        if (TexteIssue(i) == texte)
+            return i;
+    return IssuePassage::Interrompu;
+}
+
+// The run `id` as written by Ecrit.
+bool Lit(QSqlDatabase db, const QVariant& id, PassageEnregistre* p, QString* erreur) {
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT debut, poste, usine, operateur, flux, sn, nom_carte,"
+                             " version_fw, issue, duree_ms, code_defaut, uid"
+                             " FROM passages WHERE id = ?"));
+    q.addBindValue(id);
+    if (!q.exec())
+        return Echoue(QStringLiteral("lecture"), q.lastError(), erreur);
+    if (!q.next())
+        return Refuse(QStringLiteral("enregistrement %1 absent").arg(id.toString()), erreur);
+    p->debut = QDateTime::fromString(q.value(0).toString(), Qt::ISODateWithMs);
+    p->poste = q.value(1).toString();
+    p->usine = q.value(2).toString();
+    p->operateur = q.value(3).toString();
+    p->flux = q.value(4).toString();
+    p->sn = q.value(5).toString();
+    p->nomCarte = q.value(6).toString();
+    p->versionFW = q.value(7).toString();
+    p->issue = IssueLue(q.value(8).toString());
+    p->dureeMs = q.value(9).toLongLong();
+    p->codeDefaut = q.value(10).toString();
+    p->uid = q.value(11).toString();
+
+    q.prepare(QStringLiteral("SELECT nom, valeur, texte, limite_basse, limite_haute, unite,"
+                             " conforme, code FROM mesures WHERE passage = ? ORDER BY rang"));
+    q.addBindValue(id);
+    if (!q.exec())
+        return Echoue(QStringLiteral("lecture"), q.lastError(), erreur);
+    while (q.next()) {
+        MesureJournal m;
+        m.nom = q.value(0).toString();
+        m.valeur = Nombre(q.value(1));
+        m.texte = q.value(2).toString();
+        m.limiteBasse = Nombre(q.value(3));
+        m.limiteHaute = Nombre(q.value(4));
+        m.unite = q.value(5).toString();
+        m.conforme = q.value(6).toInt() != 0;
+        m.code = q.value(7).toString();
+        p->mesures << m;
+    }
+    q.prepare(QStringLiteral("SELECT texte FROM resultats WHERE passage = ? ORDER BY rang"));
+    q.addBindValue(id);
+    if (!q.exec())
+        return Echoue(QStringLiteral("lecture"), q.lastError(), erreur);
+    while (q.next())
+        p->resultats << q.value(0).toString();
+    return true;
+}
+
+// Whether the server has the run of this id.
+int Present(QSqlDatabase db, const QString& uid, QString* erreur) {
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT count(*) FROM passages WHERE uid = ?"));
+    q.addBindValue(uid);
+    if (!q.exec() || !q.next()) {
+        Echoue(QStringLiteral("lecture"), q.lastError(), erreur);
+        return -1;
+    }
+    return q.value(0).toInt() > 0 ? 1 : 0;
+}
+
+// Sends one run in its own transaction; true when the server has it.
+bool EnvoieUn(QSqlDatabase srv, const PassageEnregistre& p, QString* erreur) {
+    const int present = Present(srv, p.uid, erreur);
+    if (present != 0)
+        return present > 0;
+    if (!srv.transaction())
+        return Echoue(QStringLiteral("transaction"), srv.lastError(), erreur);
+    QVariant id;
+    if (Ecrit(srv, p, &id, erreur) && srv.commit())
+        return true;
+    if (erreur && erreur->isEmpty())
+        Echoue(QStringLiteral("validation"), srv.lastError(), erreur);
+    srv.rollback();
+    // The same run sent at the same moment by another program of this
+    // station: the unique id refused the second copy.
+    return Present(srv, p.uid, nullptr) > 0;
 }
 
 } // namespace
@@ -240,17 +402,38 @@ void FixeChemin(Poste& poste, const QString& chemin) {
 
 bool Prepare(const QString& chemin, QString* erreur) {
     Connexion c(chemin);
-    return Ouvre(c.db(), chemin, erreur);
+    return OuvreFichier(c.db(), chemin, erreur);
+}
+
+bool PrepareServeur(const ServeurJournal& serveur, QString* erreur) {
+    Connexion c(serveur);
+    return Ouvre(c.db(), kPostgres, erreur);
 }
 
 bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString* erreur) {
+    return Enregistre(chemin, passage, erreur, false);
+}
+
+bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString* erreur,
+                bool aEnvoyer) {
     Connexion c(chemin);
     QSqlDatabase db = c.db();
-    if (!Ouvre(db, chemin, erreur))
+    if (!OuvreFichier(db, chemin, erreur))
         return false;
+    PassageEnregistre p = passage;
+    if (p.uid.isEmpty())
+        p.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     if (!db.transaction())
         return Echoue(QStringLiteral("transaction"), db.lastError(), erreur);
-    if (!Ecrit(db, passage, erreur)) {
+    QVariant id;
+    bool ecrit = Ecrit(db, p, &id, erreur);
+    if (ecrit && aEnvoyer) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO envois_en_attente (passage) VALUES (?)"));
+        q.addBindValue(id);
+        ecrit = q.exec() || Echoue(QStringLiteral("ecriture"), q.lastError(), erreur);
+    }
+    if (!ecrit) {
         db.rollback();
         return false;
     }
@@ -262,4 +445,114 @@ bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString
     return true;
 }
 
+int EnAttente(const QString& chemin, QString* erreur) {
+    Connexion c(chemin);
+    if (!OuvreFichier(c.db(), chemin, erreur))
+        return -1;
+    QSqlQuery q(c.db());
+    if (!Execute(q, QStringLiteral("SELECT count(*) FROM envois_en_attente"), erreur) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+int EnvoieEnAttente(const QString& chemin, const ServeurJournal& serveur, QString* erreur) {
+    Connexion local(chemin);
+    if (!OuvreFichier(local.db(), chemin, erreur))
+        return -1;
+    QSqlQuery q(local.db());
+    if (!Execute(q, QStringLiteral("SELECT passage FROM envois_en_attente ORDER BY passage"),
+                 erreur))
+        return -1;
+    QVariantList ids;
+    while (q.next())
+        ids << q.value(0);
+    q.finish();
+    if (ids.isEmpty())
+        return 0;
+
+    Connexion distant(serveur);
+    if (!Ouvre(distant.db(), kPostgres, erreur))
+        return -1;
+    int envoyes = 0;
+    q.prepare(QStringLiteral("DELETE FROM envois_en_attente WHERE passage = ?"));
+    for (const QVariant& id : ids) {
+        PassageEnregistre p;
+        if (!Lit(local.db(), id, &p, erreur) || !EnvoieUn(distant.db(), p, erreur))
+            return -1;
+        // Should this fail, the run is sent again later and found there.
+        q.addBindValue(id);
+        if (!q.exec()) {
+            Echoue(QStringLiteral("ecriture"), q.lastError(), erreur);
+            return -1;
+        }
+        ++envoyes;
+    }
+    return envoyes;
+}
+
+bool Enregistre(Poste& poste, const PassageEnregistre& passage, QString* erreur) {
+    EnvoiJournal* envoi = EnvoiJournal::de(poste);
+    if (!Enregistre(Chemin(poste), passage, erreur, envoi != nullptr))
+        return false;
+    if (envoi)
+        envoi->envoie();
+    return true;
+}
+
+void FixeServeur(Poste& poste, const ServeurJournal& serveur) {
+    delete EnvoiJournal::de(poste);
+    new EnvoiJournal(poste, serveur);
+}
+
 } // namespace Journal
+
+LectureJournal::LectureJournal(const Poste& poste) : nom_(NomConnexion()) {
+    if (const EnvoiJournal* envoi = EnvoiJournal::de(poste)) {
+        serveur_ = true;
+        source_ = envoi->serveur().affiche();
+        QSqlDatabase db = QSqlDatabase::addDatabase(kPostgres.pilote, nom_);
+        envoi->serveur().configure(db);
+    } else {
+        prepareFichier(Journal::Chemin(poste));
+    }
+}
+
+LectureJournal::LectureJournal(const QString& fichier) : nom_(NomConnexion()) {
+    prepareFichier(fichier);
+}
+
+void LectureJournal::prepareFichier(const QString& fichier) {
+    source_ = fichier;
+    QSqlDatabase db = QSqlDatabase::addDatabase(kSqlite.pilote, nom_);
+    db.setDatabaseName(fichier);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+}
+
+LectureJournal::~LectureJournal() {
+    {
+        QSqlDatabase base = db();
+        if (base.isOpen())
+            base.close();
+    }
+    QSqlDatabase::removeDatabase(nom_);
+}
+
+bool LectureJournal::ouvre(QString* erreur) {
+    if (serveur_)
+        return Ouvre(db(), kPostgres, erreur);
+    if (!QFileInfo::exists(source_)) {
+        if (erreur)
+            *erreur = QStringLiteral("aucun journal: ") + source_;
+        return false;
+    }
+    QSqlDatabase base = db();
+    if (base.open())
+        return true;
+    if (erreur)
+        *erreur = QStringLiteral("ouverture du journal: ") + base.lastError().text();
+    return false;
+}
+
+QSqlDatabase LectureJournal::db() const {
+    return QSqlDatabase::database(nom_, false);
+}

@@ -4,13 +4,20 @@
 // (never on the shared trace folder: SQLite's locking is not dependable on
 // network file systems). The trace files stay what they are; the journal only
 // adds a structured copy for the yield and failure figures.
+// With a factory server (bd=, ServeurJournal.h) every record is still written
+// to the station's file first, marked to send, then sent; a record the server
+// did not take waits there and goes at the next record or when the station is
+// idle (EnvoiJournal.h). Each record carries an id made on the station, unique
+// on the server, so that a send repeated after a lost answer adds nothing.
 #include <QDateTime>
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 class Poste;
+struct ServeurJournal;
 
 enum class IssuePassage { Reussi, Echec, Abandon, Interrompu };
 // As stored: "reussi", "echec", "abandon", "interrompu".
@@ -36,12 +43,13 @@ struct PassageEnregistre {
     IssuePassage issue = IssuePassage::Interrompu;
     QString codeDefaut; // the first failure code, for the Pareto
     qint64 dureeMs = 0;
+    QString uid; // made on the station when first written, when empty
 };
 
 namespace Journal {
 
 // The schema this program writes; older files are brought up to it on open.
-inline constexpr int kVersionSchema = 2;
+inline constexpr int kVersionSchema = 3;
 
 // The journal file: the environment variable CALVANET_JOURNAL when set, else
 // journal-<host>.sqlite under $XDG_DATA_HOME/calvanet (~/.local/share/calvanet).
@@ -57,4 +65,52 @@ bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString
 // Opens (creating or migrating) without writing a run; for tools and tests.
 bool Prepare(const QString& chemin, QString* erreur);
 
+// The same on the factory server: the schema created or migrated, once for
+// all the stations that open it at the same moment.
+bool PrepareServeur(const ServeurJournal& serveur, QString* erreur);
+
+// Writes the run to the station's file, marked to be sent when `aEnvoyer`.
+bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString* erreur,
+                bool aEnvoyer);
+
+// The records of the station's file still to send.
+int EnAttente(const QString& chemin, QString* erreur = nullptr);
+
+// Sends the records waiting in the station's file, oldest first, each in its
+// own transaction; a record the server already has (its answer was lost) is
+// only taken off the list. The number sent, or -1 with the reason in `erreur`
+// when the server or the file failed (what was sent before stays sent).
+int EnvoieEnAttente(const QString& chemin, const ServeurJournal& serveur, QString* erreur);
+
+// The station's way: its file, then its server when it has one (FixeServeur).
+// False only when the record could not be kept at all.
+bool Enregistre(Poste& poste, const PassageEnregistre& passage, QString* erreur);
+
+// From bd=: every record of this station goes to the server from now on.
+void FixeServeur(Poste& poste, const ServeurJournal& serveur);
+
 } // namespace Journal
+
+// A connection to read the journal, for the figures, removed with it: the
+// station's server when it has one, else the station's file; or a file named.
+// A file is opened read-only and a missing one is not created.
+class LectureJournal {
+public:
+    explicit LectureJournal(const Poste& poste);
+    explicit LectureJournal(const QString& fichier);
+    ~LectureJournal();
+    LectureJournal(const LectureJournal&) = delete;
+    LectureJournal& operator=(const LectureJournal&) = delete;
+
+    // Opens (a server's schema created or migrated); false with the reason.
+    bool ouvre(QString* erreur);
+    QSqlDatabase db() const;
+    // What is read, as shown to the operator (file path or server).
+    QString source() const { return source_; }
+
+private:
+    void prepareFichier(const QString& fichier);
+
+    QString nom_, source_;
+    bool serveur_ = false;
+};

@@ -102,7 +102,7 @@ PassageJournal::~PassageJournal() {
         const PassageEnregistre p = passage();
         const QString chemin = Journal::Chemin(poste_);
         QString erreur;
-        if (!Journal::Enregistre(chemin, p, &erreur)) {
+        if (!Journal::Enregistre(poste_, p, &erreur)) {
             qWarning("journal %s: %s", qPrintable(chemin), qPrintable(erreur));
             // No dialog while the program is being unwound.
             if (std::uncaught_exceptions() == exceptions_)

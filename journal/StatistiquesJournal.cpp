@@ -307,38 +307,3 @@ bool ExporteCsv(const QString& chemin, const QList<QStringList>& lignes, QString
 }
 
 } // namespace StatistiquesJournal
-
-LectureJournal::LectureJournal(const QString& chemin) : chemin_(chemin) {
-    static std::atomic<int> compteur{0};
-    nom_ = QStringLiteral("calvanet-statistiques-%1").arg(++compteur);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nom_);
-    db.setDatabaseName(chemin);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-}
-
-LectureJournal::~LectureJournal() {
-    {
-        QSqlDatabase db = QSqlDatabase::database(nom_, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(nom_);
-}
-
-bool LectureJournal::ouvre(QString* erreur) {
-    if (!QFileInfo::exists(chemin_)) {
-        if (erreur)
-            *erreur = QStringLiteral("aucun journal: ") + chemin_;
-        return false;
-    }
-    QSqlDatabase base = db();
-    if (base.open())
-        return true;
-    if (erreur)
-        *erreur = QStringLiteral("ouverture du journal: ") + base.lastError().text();
-    return false;
-}
-
-QSqlDatabase LectureJournal::db() const {
-    return QSqlDatabase::database(nom_, false);
-}

@@ -9,6 +9,8 @@
 // whomever it ran, whatever its outcome (an abandoned first run is not a
 // passed one). A run without SN (no card answered, a rail that failed before
 // getting one) cannot be told from another: each counts as a first pass.
+#include "Journal.h"
+
 #include <QDate>
 #include <QList>
 #include <QSqlDatabase>
@@ -81,18 +83,3 @@ bool Passages(const QSqlDatabase& db, const FiltreJournal& f, QList<QStringList>
 bool ExporteCsv(const QString& chemin, const QList<QStringList>& lignes, QString* erreur);
 
 } // namespace StatistiquesJournal
-
-// A read-only connection to the station's SQLite journal, removed on every path.
-class LectureJournal {
-public:
-    explicit LectureJournal(const QString& chemin);
-    ~LectureJournal();
-    LectureJournal(const LectureJournal&) = delete;
-    LectureJournal& operator=(const LectureJournal&) = delete;
-    // Open, or false with the reason (a missing file is one).
-    bool ouvre(QString* erreur);
-    QSqlDatabase db() const;
-
-private:
-    QString nom_, chemin_;
-};

@@ -80,7 +80,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_CALVANET_PACKAGE_NAME calvanet)
 set(CPACK_DEBIAN_CALVANET_PACKAGE_SECTION electronics)
 # Plugins that Qt loads at run time, which no library dependency names.
-set(CPACK_DEBIAN_CALVANET_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_CALVANET_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql")
 set(CPACK_DEBIAN_CALVANET_PACKAGE_SUGGESTS "calvanet-banc-virtuel")
 set(CPACK_DEBIAN_CALVANET_PACKAGE_CONTROL_EXTRA
     ${CALVANET_PAQUETS}/calvanet/postinst ${CALVANET_PAQUETS}/calvanet/postrm)

@@ -13,7 +13,9 @@
 #include "F5aideTestPlateau.h"
 #include "TraduitFeuille.h"
 
+#include "EnvoiJournal.h"
 #include "FichierTrace.h"
+#include "Journal.h"
 #include "ModuleTraductions.h"
 #include "Plateforme.h"
 #include "ServeurImpression.h"
@@ -23,6 +25,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
 
 namespace {
 
@@ -79,6 +83,8 @@ void F1posteProgrammation::Demarre(const QString& ligneCommande) {
         demarreServeurImpression();
 
     r.CodeUsine = RechParamLigneCde(ligne, QStringLiteral("us"), QStringLiteral("0")).left(1);
+
+    demarreServeurJournal(RechParamLigneCdeTelQuel(ligne, QStringLiteral("bd"), {}));
 
     // The password file is checked before the operator is asked to type anything.
     FichierMotsDePasse motsDePasse;
@@ -143,6 +149,30 @@ void F1posteProgrammation::Demarre(const QString& ligneCommande) {
     poste_.MontreBtCancel(false);
 
     appliqueDroits();
+}
+
+void F1posteProgrammation::demarreServeurJournal(const QString& bd) {
+    if (bd.isEmpty())
+        return;
+    // Refused here rather than found out at the first card.
+    QString erreur;
+    const std::optional<ServeurJournal> serveur = AnalyseBd(bd, &erreur);
+    if (!serveur) {
+        QString affiche = bd;
+        affiche.replace(QRegularExpression(QStringLiteral("(://[^:/@]*:)[^@/]*@")),
+                        QStringLiteral("\\1***@"));
+        poste_.operateur().Boite(
+            QStringLiteral("bd=") + affiche + QStringLiteral(" : ") + erreur +
+                QStringLiteral(
+                    "\r\rForme attendue : bd=postgresql://utilisateur@serveur:5432/base"),
+            QStringLiteral("Journal de production"), Icone::Critique);
+        poste_.FinProgramme(kFinEchec);
+    }
+    Journal::FixeServeur(poste_, *serveur);
+    QStatusBar* barre = statusBar();
+    barre->showMessage(QStringLiteral("Journal: serveur ") + serveur->affiche());
+    connect(EnvoiJournal::de(poste_), &EnvoiJournal::etatChange, barre,
+            [barre](const QString& texte) { barre->showMessage(texte); });
 }
 
 void F1posteProgrammation::appliqueDroits() {

@@ -110,6 +110,7 @@ private:
     void verifieFichiersTrace();
     void chargeTraductions();
     void demarreServeurImpression();
+    void demarreServeurJournal(const QString& bd);
 
     std::unique_ptr<Operateur> operateurQt_; // only when the window makes its own
     PosteF1 poste_;

@@ -38,6 +38,10 @@ QString RechParamLigneCdeChemin(const QString& ligne, const QString& cle, const 
     return ValeurBrute(ligne, cle, defaut);
 }
 
+QString RechParamLigneCdeTelQuel(const QString& ligne, const QString& cle, const QString& defaut) {
+    return ValeurBrute(ligne, cle, defaut);
+}
+
 QString RechParamLigneCdePort(const QString& ligne, const QString& cle, const QString& defaut) {
     const QString brute = ValeurBrute(ligne, cle, defaut);
     if (Plateforme::CasseSignificative() && Plateforme::EstCheminPeripherique(brute))

@@ -12,6 +12,10 @@ QString RechParamLigneCde(const QString& ligne, const QString& cle, const QStrin
 // where file names depend on it.
 QString RechParamLigneCdeChemin(const QString& ligne, const QString& cle, const QString& defaut);
 
+// The same for a value kept exactly as typed on every platform (bd: a user,
+// a password or a database name).
+QString RechParamLigneCdeTelQuel(const QString& ligne, const QString& cle, const QString& defaut);
+
 // The same for a port (com, portImp): a device path ("/dev/ttyUSB0") keeps its
 // case where file names depend on it, a port name is upper-cased.
 QString RechParamLigneCdePort(const QString& ligne, const QString& cle, const QString& defaut);

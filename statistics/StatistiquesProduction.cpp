@@ -268,7 +268,7 @@ StatistiquesProduction::StatistiquesProduction(Poste& poste, QWidget* parent)
     connect(CmbOperateur, &QComboBox::currentIndexChanged, this, change);
 
     // The whole journal at first: its first and last days.
-    LectureJournal lecture(Journal::Chemin(poste_));
+    LectureJournal lecture(poste_);
     QDate premier, dernier;
     if (lecture.ouvre(nullptr) &&
         StatistiquesJournal::Etendue(lecture.db(), premier, dernier, nullptr) &&
@@ -315,7 +315,7 @@ void StatistiquesProduction::vide(const QString& raison) {
 }
 
 void StatistiquesProduction::Actualise() {
-    LectureJournal lecture(Journal::Chemin(poste_));
+    LectureJournal lecture(poste_);
     QString erreur;
     if (!lecture.ouvre(&erreur)) {
         vide(erreur);
