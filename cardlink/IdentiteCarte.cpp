@@ -27,30 +27,57 @@ QByteArray AdresseNomCarte(const QString& nom) {
     return adresse;
 }
 
+QString NomDesCellules(const QByteArray& cellule1, const QByteArray& cellule2) {
+    int code1 = 0;
+    if (!LitCodeNom(cellule1, code1))
+        return {};
+    QString nom = DepuisWindows1252(QByteArray(1, static_cast<char>(code1)));
+    if (cellule1.size() == 3) {
+        int code2 = 0;
+        if (!LitCodeNom(cellule2, code2))
+            return {};
+        nom += QLatin1Char('-') + QString::number(code2 - 48);
+    }
+    return nom;
+}
+
 NomStocke LitNomCarte(Poste& poste, const QByteArray& adresse) {
     NomStocke lu;
     const QByteArray nom1 = EnvoiEtReponseMorvane2(poste, "W" + adresse + "L01", 500);
-    int code1 = 0;
     if (EstErreur(nom1)) {
         lu.erreur = nom1;
         return lu;
     }
+    int code1 = 0;
     if (!LitCodeNom(nom1, code1))
         return lu;
-    QString nom = DepuisWindows1252(QByteArray(1, static_cast<char>(code1)));
+    QByteArray nom2;
     if (nom1.size() == 3) {
-        const QByteArray nom2 = EnvoiEtReponseMorvane2(poste, "W" + adresse + "L02", 500);
-        int code2 = 0;
+        nom2 = EnvoiEtReponseMorvane2(poste, "W" + adresse + "L02", 500);
         if (EstErreur(nom2)) {
             lu.erreur = nom2;
             return lu;
         }
-        if (!LitCodeNom(nom2, code2))
-            return lu;
-        nom += QLatin1Char('-') + QString::number(code2 - 48);
     }
-    lu.nom = nom;
+    lu.nom = NomDesCellules(nom1, nom2);
     return lu;
+}
+
+void DecodeIdentite(const QByteArray& reponse, IdentiteCarte& id) {
+    // version "[" SN ... "]" layer-board version (2 hex digits, optional)
+    const qsizetype ouvrant = reponse.indexOf('[');
+    const qsizetype fermant = ouvrant < 0 ? -1 : reponse.indexOf(']', ouvrant + 1);
+    if (ouvrant < 0 || fermant < 0) {
+        // Not an identity we can read by position: keep what names the
+        // firmware, and no serial number rather than a wrong one.
+        id.version = DepuisWindows1252(ouvrant < 0 ? reponse : reponse.left(ouvrant));
+        return;
+    }
+    id.version = DepuisWindows1252(reponse.left(ouvrant));
+    id.sn = DepuisWindows1252(reponse.mid(ouvrant + 1, qMin<qsizetype>(4, fermant - ouvrant - 1)));
+    if (reponse.size() > fermant + 1)
+        id.versionCouche =
+            QString::number(ConvHexDec(DepuisWindows1252(reponse.mid(fermant + 1, 2))));
 }
 
 IdentiteCarte IdentifieCarte(Poste& poste, const QByteArray& adresse) {
@@ -75,22 +102,7 @@ IdentiteCarte IdentifieCarte(Poste& poste, const QByteArray& adresse) {
         poste.AfficheInfo(Msg[50]);
         version = DepuisWindows1252(reponse);
     } else {
-        // version "[" SN ... "]" layer-board version (2 hex digits, optional)
-        const qsizetype ouvrant = reponse.indexOf('[');
-        const qsizetype fermant = ouvrant < 0 ? -1 : reponse.indexOf(']', ouvrant + 1);
-        if (ouvrant < 0 || fermant < 0) {
-            // Not an identity we can read by position: keep what names the
-            // firmware, and no serial number rather than a wrong one.
-            version = DepuisWindows1252(ouvrant < 0 ? reponse : reponse.left(ouvrant));
-        } else {
-            version = DepuisWindows1252(reponse.left(ouvrant));
-            id.sn = DepuisWindows1252(
-                reponse.mid(ouvrant + 1, qMin<qsizetype>(4, fermant - ouvrant - 1)));
-            if (reponse.size() > fermant + 1)
-                id.versionCouche =
-                    QString::number(ConvHexDec(DepuisWindows1252(reponse.mid(fermant + 1, 2))));
-        }
-
+        DecodeIdentite(reponse, id);
         if (const NomStocke lu = LitNomCarte(poste, adresse); !lu.nom.isEmpty())
             id.nom = lu.nom;
     }

@@ -3,7 +3,8 @@
 #include <charconv>
 
 int ChampDecimal(const QByteArray& reponse, int position, int longueur) {
-    const QByteArray champ = reponse.mid(position - 1, longueur);
+    // Counted in qsizetype: no position makes the subtraction overflow.
+    const QByteArray champ = reponse.mid(qsizetype(position) - 1, longueur);
     qsizetype i = 0;
     while (i < champ.size() && champ.at(i) == ' ')
         ++i;

@@ -36,8 +36,8 @@ QString AdresseClient(const QTcpSocket& s) {
     return v4 ? QHostAddress(ip).toString() : s.peerAddress().toString();
 }
 
-// End of the first print command line ("P" and digits, maybe ",copies")
-// at or after `debut`, or -1.
+} // namespace
+
 qsizetype FinCommandeImpression(const QByteArray& tampon, qsizetype debut) {
     static const QRegularExpression impression(QStringLiteral("^P\\d+(,\\d+)?$"));
     qsizetype ligne = debut;
@@ -53,8 +53,6 @@ qsizetype FinCommandeImpression(const QByteArray& tampon, qsizetype debut) {
         ligne = lf + 1;
     }
 }
-
-} // namespace
 
 ServeurImpression& ServeurImpression::de(Poste& poste) {
     if (!poste.liens.serveur)

@@ -19,6 +19,10 @@ class QTcpSocket;
 // client socket and of every channel as a closing step.
 void DemarreServeurImpression(Poste& poste);
 
+// How a client's data is cut into labels: the end of the first print command
+// line ("P" and digits, maybe ",copies") at or after `debut`, or -1.
+qsizetype FinCommandeImpression(const QByteArray& tampon, qsizetype debut);
+
 namespace TextesServeur {
 inline const QString portOccupe = QStringLiteral(
     "vous ne pouvez pas avoir plusieurs serveurs d'impression à l'ecoute sur le meme port");

@@ -7,6 +7,7 @@
 #include "TypesRail.h"
 
 #include <QtTest>
+#include <climits>
 
 namespace {
 
@@ -200,6 +201,8 @@ private slots:
         QTest::newRow("reponse courte") << QByteArray("000") << 5 << 0;
         QTest::newRow("champ tronque") << QByteArray("00009") << 4 << 9;
         QTest::newRow("signe") << QByteArray("000-12") << 4 << 0;
+        QTest::newRow("position la plus basse") << QByteArray("2000133") << INT_MIN << 0;
+        QTest::newRow("position la plus haute") << QByteArray("2000133") << INT_MAX << 0;
     }
     void champDecimal() {
         QFETCH(QByteArray, reponse);

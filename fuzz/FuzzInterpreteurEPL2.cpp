@@ -1,0 +1,31 @@
+// The virtual printer's EPL2 interpreter fed any bytes, in pieces as a socket
+// or a serial line hands them over.
+#include "Fuzz.h"
+#include "InterpreteurEPL2.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
+    if (taille < 1)
+        return 0;
+    const qsizetype morceau = 1 + donnees[0];
+    const QByteArray octets = Octets(donnees + 1, taille - 1);
+
+    InterpreteurEPL2 interpreteur;
+    qsizetype imprimees = 0;
+    for (qsizetype i = 0; i < octets.size(); i += morceau) {
+        const QList<EtiquetteEPL2> lot = interpreteur.ajoute(octets.mid(i, morceau));
+        for (const EtiquetteEPL2& e : lot) {
+            VERIFIE(e.largeur >= 8 && e.largeur <= 832);
+            VERIFIE(e.hauteur >= 8 && e.hauteur <= 2000);
+            for (const ChampTexteEPL2& t : e.textes)
+                VERIFIE(t.multH >= 1 && t.multH <= 9 && t.multV >= 1 && t.multV <= 9);
+        }
+        imprimees += lot.size();
+    }
+    // The same bytes in one piece print the same labels.
+    InterpreteurEPL2 entier;
+    VERIFIE(entier.ajoute(octets).size() == imprimees);
+
+    const QStringList champs = ParametresEPL2(DepuisCP1252(octets));
+    VERIFIE(!champs.isEmpty());
+    return 0;
+}
