@@ -52,6 +52,12 @@ QBarCategoryAxis* AxeCategories(QChart* c, const QStringList& categories, const 
     auto* x = new QBarCategoryAxis;
     x->append(categories);
     x->setTitleText(titre);
+    // Dates, workflow names and bin values do not fit side by side in a pane:
+    // upright, they are read whole instead of elided.
+    const bool longues = std::any_of(categories.begin(), categories.end(),
+                                     [](const QString& t) { return t.size() > 4; });
+    if (longues || categories.size() > 8)
+        x->setLabelsAngle(-90);
     c->addAxis(x, Qt::AlignBottom);
     return x;
 }
