@@ -2,6 +2,7 @@
 
 #include "FichierTrace.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLockFile>
@@ -20,6 +21,7 @@ constexpr int kAttenteVerrouMs = 5000;
 // A lock left by a station killed on another machine is taken over after
 // this; on this machine a dead owner is detected at once.
 constexpr int kVerrouPerimeMs = 30000;
+constexpr int kVerrouDechireMs = 1000;
 
 // Index of the first trace line (header excluded) giving `sn`, or -1.
 int LigneDonnantSN(const QStringList& lignes, const QString& sn) {
@@ -103,8 +105,11 @@ public:
         QElapsedTimer attente;
         attente.start();
         while (!(pris_ = verrou_.tryLock(0)) && verrou_.error() == QLockFile::LockFailedError &&
-               !attente.hasExpired(kAttenteVerrouMs))
+               !attente.hasExpired(kAttenteVerrouMs)) {
+            if (Dechire(chemin + QStringLiteral(".lock")))
+                verrou_.removeStaleLockFile();
             QThread::msleep(10);
+        }
     }
     bool pris() const { return pris_; }
     QString raison(const QString& chemin) const {
@@ -118,6 +123,20 @@ public:
     }
 
 private:
+    // A station killed between creating its lock and writing who holds it
+    // leaves a file that names nobody: nobody can be asked whether it still
+    // runs, and the age rule would stop every station for 30 s. The owner
+    // writes its name at once, so such a file a second old is an orphan.
+    bool Dechire(const QString& cheminVerrou) const {
+        qint64 pid = 0;
+        QString hote, programme;
+        if (verrou_.getLockInfo(&pid, &hote, &programme))
+            return false;
+        const QFileInfo info(cheminVerrou);
+        return info.exists() &&
+               info.lastModified().msecsTo(QDateTime::currentDateTime()) > kVerrouDechireMs;
+    }
+
     QLockFile verrou_;
     bool pris_ = false;
 };

@@ -233,7 +233,9 @@ private slots:
         QCOMPARE(envoyes.load(), kClients);
         // Known fault, not yet mended: under this load a few labels never
         // reach the printer (3,161 of 3,200 in the last run).
-        QEXPECT_FAIL("", "labels lost by the print server under load", Abort);
+        // Expected only when it shows: a run where every label arrives passes.
+        if (!tout)
+            QEXPECT_FAIL("", "labels lost by the print server under load", Abort);
         QVERIFY2(tout, qPrintable(QString::number(banc.imprimante().nombreEtiquettes())));
         QTest::qWait(200); // nothing more comes
         std::set<int> sns;
@@ -265,7 +267,8 @@ private slots:
             [&] { return banc.imprimante().nombreEtiquettes() >= kClients * kParClient; }, 60000);
         for (std::thread& f : fils)
             f.join();
-        QEXPECT_FAIL("", "labels lost by the print server under load (493 of 500)", Abort);
+        if (!tout)
+            QEXPECT_FAIL("", "labels lost by the print server under load (493 of 500)", Abort);
         QVERIFY2(tout, qPrintable(QString::number(banc.imprimante().nombreEtiquettes())));
         std::set<int> sns;
         QString raison;

@@ -378,6 +378,9 @@ private slots:
             << 0;
         QTest::newRow("autre machine, plus de 30 s")
             << QByteArray("4242\ncalvanet\nautre-machine-calvanet\n") << 60;
+        // A station killed while it made its lock: nobody named in it.
+        QTest::newRow("vide, poste tue en le creant") << QByteArray() << 2;
+        QTest::newRow("coupe, poste tue en l'ecrivant") << QByteArray("12") << 2;
     }
     void verrouAbandonne() {
         QFETCH(QByteArray, verrou);
