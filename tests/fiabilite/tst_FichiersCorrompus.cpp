@@ -27,10 +27,11 @@ private slots:
         // it then takes the file for a new series and ends without report.
         QTest::addColumn<bool>("bilanRail");
         const QByteArray suite = "01/12/2026 10:00:00 - 0 1 SN=0A1B R08S\r\n";
+        static const char kQuelconques[] = "\x00\x9f\xff\x1b/PK\x03\x04zzzzzzzz\r\n";
         const QList<std::pair<const char*, QByteArray>> fautes{
             {"en-tete coupe", "dernier SN: 0A\r\n" + suite},
             {"hors des 62 chiffres", "dernier SN: 0A_B  01/12/2026 10:00:00\r\n" + suite},
-            {"octets quelconques", QByteArray("\x00\x9f\xff\x1b/PK\x03\x04zzzzzzzz\r\n", 22)},
+            {"octets quelconques", QByteArray(kQuelconques, sizeof kQuelconques - 1)},
             {"marque d'ordre UTF-8", "\xef\xbb\xbf"
                                      "dernier SN: 0A1B  01/12/2026 10:00:00\r\n" +
                                          suite},
