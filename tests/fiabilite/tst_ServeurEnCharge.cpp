@@ -4,10 +4,7 @@
 // print command. Clients are plain sockets in threads of their own, so that
 // only the server runs in the station's thread; every label is read back
 // from the printer.
-#include "EditeEtiquette.h"
-#include "ImprimanteVirtuelle.h"
-#include "PosteTest.h"
-#include "ServeurImpression.h"
+#include "BancServeurImpression.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -28,19 +25,7 @@ constexpr int kParClient = 50;
 
 // Label k of client c: its SN tells them apart ("SN: 1203" is client 12, label 3).
 QByteArray Label(int c, int k) {
-    Etiquette e;
-    e.titre = QStringLiteral("Morvane 2  Ct Plateau");
-    e.codeType = QStringLiteral("C8");
-    e.sn = QStringLiteral("%1").arg(c * 100 + k, 4, 10, QLatin1Char('0'));
-    e.codeSemaine = QStringLiteral("5026");
-    e.codeUsine = QStringLiteral("0");
-    e.codeOperateur = QStringLiteral("2");
-    e.versionFW = QStringLiteral("V3.07");
-    e.nomCarte = QStringLiteral("A50");
-    e.resultatEA = QStringLiteral("EA ok R08");
-    e.resultatIR = QStringLiteral("IR ok");
-    e.resultatLed = QStringLiteral("no test");
-    return (LignesEtiquette(e).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+    return EtiquetteNumero(c * 100 + k);
 }
 
 QByteArray Labels(int c) {
@@ -107,35 +92,7 @@ qint64 MemoireKio() {
     return 0;
 }
 
-QStringList Textes(const Poste& poste) {
-    QStringList t;
-    for (const auto& m : poste.historiqueMessages)
-        t << m.texte;
-    return t;
-}
-
-struct Banc {
-    QTemporaryDir dossier;
-    std::unique_ptr<FilImprimanteVirtuelle> fil;
-    PosteTest poste;
-    quint16 port = 0;
-
-    Banc() {
-        OptionsImprimante o;
-        o.dossier = dossier.path();
-        fil = std::make_unique<FilImprimanteVirtuelle>(o);
-        poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(imprimante().portTcp());
-        QTcpServer libre;
-        libre.listen(QHostAddress::LocalHost, 0);
-        port = libre.serverPort();
-        libre.close();
-        poste.reglages.portSrv = QString::number(port);
-        DemarreServeurImpression(poste);
-    }
-    ~Banc() { poste.ExecuteFermeture(); }
-    ImprimanteVirtuelle& imprimante() { return fil->imprimante(); }
-    ServeurImpression& serveur() { return ServeurImpression::de(poste); }
-
+struct Banc : BancServeurImpression {
     // Turns the station's events until `condition` holds; false after `limiteMs`.
     template <class F> bool Attend(F condition, int limiteMs) {
         QDeadlineTimer limite(limiteMs);
@@ -215,8 +172,9 @@ private slots:
             f.join();
         fils.clear();
         QCOMPARE(banc.servis(), kClients);
-        QCOMPARE(Textes(banc.poste).filter("connexion refusee (64 clients deja servis)").size(),
-                 kRefuses);
+        QCOMPARE(
+            TextesMessages(banc.poste).filter("connexion refusee (64 clients deja servis)").size(),
+            kRefuses);
 
         std::atomic<int> envoyes{0};
         for (int c = 0; c < kClients; ++c)
@@ -308,7 +266,7 @@ private slots:
         QVERIFY(imprime);
         QVERIFY(banc.Attend(
             [&] {
-                return !Textes(banc.poste)
+                return !TextesMessages(banc.poste)
                             .filter(QRegularExpression(
                                 "^canal \\d ferme : plus de 1 Mo sans commande d'impression, "
                                 "donnees perdues   IP client : 127.0.0.1$"))

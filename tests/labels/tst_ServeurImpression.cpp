@@ -1,10 +1,7 @@
 // The station's label print server on loopback, forwarding to the virtual
 // printer: channels, whole labels, no mixing, no loss.
-#include "EditeEtiquette.h"
-#include "ImprimanteVirtuelle.h"
+#include "BancServeurImpression.h"
 #include "LiaisonImprimante.h"
-#include "PosteTest.h"
-#include "ServeurImpression.h"
 
 #include <QSet>
 #include <QTcpServer>
@@ -16,51 +13,8 @@
 
 namespace {
 
-QByteArray EtiquetteNumero(int numero) {
-    const QString sn = QStringLiteral("%1").arg(numero, 4, 10, QLatin1Char('0'));
-    return (LignesEtiquette({QStringLiteral("Morvane 2  Ct Plateau"), QStringLiteral("C0"), sn,
-                             QStringLiteral("5026"), QStringLiteral("0"), QStringLiteral("2"),
-                             QStringLiteral("V3.07"), QStringLiteral("A%1").arg(numero),
-                             QStringLiteral("EA ok R08"), QStringLiteral("IR ok"),
-                             QStringLiteral("no test")})
-                .join(QStringLiteral("\r\n")) +
-            QStringLiteral("\r\n"))
-        .toLatin1();
-}
-
-quint16 PortLibre() {
-    QTcpServer s;
-    s.listen(QHostAddress::Any, 0);
-    return s.serverPort();
-}
-
-QStringList Textes(const Poste& poste) {
-    QStringList t;
-    for (const auto& m : poste.historiqueMessages)
-        t << m.texte;
-    return t;
-}
-
-// A station serving labels, its printer being the virtual one.
-struct Banc {
-    QTemporaryDir dossier;
-    std::unique_ptr<FilImprimanteVirtuelle> fil;
-    PosteTest poste;
-    quint16 port = 0;
-
-    Banc() {
-        OptionsImprimante o;
-        o.dossier = dossier.path();
-        fil = std::make_unique<FilImprimanteVirtuelle>(o);
-        poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(imprimante().portTcp());
-        port = PortLibre();
-        poste.reglages.portSrv = QString::number(port);
-        DemarreServeurImpression(poste);
-    }
-    ~Banc() { poste.ExecuteFermeture(); }
-    ImprimanteVirtuelle& imprimante() { return fil->imprimante(); }
-    ServeurImpression& serveur() { return ServeurImpression::de(poste); }
-
+// A station serving labels, and its clients.
+struct Banc : BancServeurImpression {
     std::unique_ptr<QTcpSocket> client() {
         auto s = std::make_unique<QTcpSocket>();
         s->connectToHost(QHostAddress::LocalHost, port);
@@ -143,7 +97,7 @@ void TstServeurImpression::deuxClientsSuccessifsReutilisentLeCanal1() {
 
     QCOMPARE(banc.serveur().nombreCanaux(), 1);
     QStringList textes;
-    for (const QString& t : Textes(banc.poste))
+    for (const QString& t : TextesMessages(banc.poste))
         if (t.startsWith(QStringLiteral("Liberation")) || t.contains(QStringLiteral("sur canal")))
             textes << t.section(QStringLiteral("port "), -1); // the state may already be 8
     QCOMPARE(textes.size(), 3);
@@ -162,7 +116,7 @@ void TstServeurImpression::deuxClientsEnMemeTempsDeuxCanaux() {
     QTRY_COMPARE(banc.serveur().nombreCanaux(), 2);
     QCOMPARE(banc.serveur().etatCanal(1), EtatSocket::Connecte);
     QCOMPARE(banc.serveur().etatCanal(2), EtatSocket::Connecte);
-    const QStringList textes = Textes(banc.poste);
+    const QStringList textes = TextesMessages(banc.poste);
     QVERIFY(textes.contains(QStringLiteral("port connecté sur canal 2   IP client : 127.0.0.1")));
 }
 
@@ -323,7 +277,7 @@ void TstServeurImpression::soixanteCinquiemeClientRefuse() {
     QTRY_COMPARE(banc.serveur().nombreCanaux(), ServeurImpression::kClientsMax);
     QTcpSocket refuse;
     refuse.connectToHost(QHostAddress::LocalHost, banc.port);
-    QTRY_VERIFY(Textes(banc.poste)
+    QTRY_VERIFY(TextesMessages(banc.poste)
                     .last()
                     .startsWith(QStringLiteral("connexion refusee (64 clients deja servis)")));
     QTRY_COMPARE(refuse.state(), QAbstractSocket::UnconnectedState);
@@ -334,7 +288,7 @@ void TstServeurImpression::soixanteCinquiemeClientRefuse() {
     banc.envoie(EtiquetteNumero(5));
     QTRY_COMPARE_WITH_TIMEOUT(banc.imprimante().travaux(), QList<QByteArray>{EtiquetteNumero(5)},
                               20000);
-    QVERIFY(Textes(banc.poste).contains(QStringLiteral("Liberation du canal 11")));
+    QVERIFY(TextesMessages(banc.poste).contains(QStringLiteral("Liberation du canal 11")));
 }
 
 void TstServeurImpression::fermetureFermeLesCanaux() {
@@ -346,7 +300,7 @@ void TstServeurImpression::fermetureFermeLesCanaux() {
     b->disconnectFromHost();
     QTRY_COMPARE(banc.serveur().etatCanal(2), EtatSocket::FermetureParHomologue);
     banc.poste.ExecuteFermeture();
-    const QStringList textes = Textes(banc.poste);
+    const QStringList textes = TextesMessages(banc.poste);
     QVERIFY(textes.contains(QStringLiteral("fermeture de la liaison 1 port connecté")));
     QVERIFY(textes.contains(QStringLiteral(
         "fermeture de la liaison 2 port Connexion en cours de fermeture par l'homologue")));
