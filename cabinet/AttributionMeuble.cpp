@@ -2,6 +2,7 @@
 #include "TraduitFeuille.h"
 
 #include "AttribueCartesMeuble.h"
+#include "AuPremierPlan.h"
 #include "CreationMeuble.h"
 #include "FeuilleMeuble.h"
 #include "OperateurQt.h"
@@ -269,11 +270,6 @@ AttributionMeuble* AfficheAttributionMeuble(Poste& poste, QWidget* parent) {
     static QPointer<AttributionMeuble> ouverte;
     if (!ouverte)
         ouverte = new AttributionMeuble(poste, parent);
-    if (ouverte->isMinimized())
-        ouverte->showNormal();
-    else
-        ouverte->show();
-    ouverte->raise();
-    ouverte->activateWindow();
+    AuPremierPlan(*ouverte);
     return ouverte;
 }

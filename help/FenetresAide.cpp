@@ -1,5 +1,6 @@
 #include "FenetresAide.h"
 
+#include "AuPremierPlan.h"
 #include "F2Acceuil.h"
 #include "F3aideTestRail.h"
 #include "F4aideAttributionMeuble.h"
@@ -24,12 +25,7 @@ template <class Fenetre> Fenetre* Affiche(QWidget* parent) {
     QPointer<Fenetre>& f = Ouverte<Fenetre>();
     if (!f)
         f = new Fenetre(parent);
-    if (f->isMinimized())
-        f->showNormal();
-    else
-        f->show();
-    f->raise();
-    f->activateWindow();
+    AuPremierPlan(*f);
     return f;
 }
 

@@ -1,5 +1,6 @@
 #include "StatistiquesProduction.h"
 
+#include "AuPremierPlan.h"
 #include "Journal.h"
 #include "Poste.h"
 
@@ -393,11 +394,6 @@ StatistiquesProduction* AfficheStatistiquesProduction(Poste& poste, QWidget* par
         ouverte = new StatistiquesProduction(poste, parent);
     else
         ouverte->Actualise();
-    if (ouverte->isMinimized())
-        ouverte->showNormal();
-    else
-        ouverte->show();
-    ouverte->raise();
-    ouverte->activateWindow();
+    AuPremierPlan(*ouverte);
     return ouverte;
 }
