@@ -124,6 +124,8 @@ void OuvrePortCarte(Poste& poste, const QString& reglage) {
         }
     }
 
+    if (!port.isOpen())
+        Plateforme::LibereVerrouAbandonne(liaison.peripherique_);
     if (!port.isOpen() && !port.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError erreur = port.error();
         // A device we may read and write that still refuses us is held by

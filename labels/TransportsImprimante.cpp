@@ -73,6 +73,7 @@ void TransportSerie::ouvre() {
     MSCommImp_.setDataBits(QSerialPort::Data8);
     MSCommImp_.setStopBits(QSerialPort::OneStop);
     MSCommImp_.setFlowControl(QSerialPort::NoFlowControl);
+    Plateforme::LibereVerrouAbandonne(Plateforme::PeripheriqueSerie(numero_));
     if (!MSCommImp_.open(QIODevice::ReadWrite)) {
         const QString port = QStringLiteral("Le port COM") + numero_ + QLatin1Char(' ');
         QString texte;

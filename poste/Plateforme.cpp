@@ -1,15 +1,18 @@
 #include "Plateforme.h"
 
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUrl>
 
 #ifndef Q_OS_WIN
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -52,6 +55,85 @@ bool AccesRefuse(const QString& peripherique) {
     const QByteArray chemin = QFile::encodeName(peripherique);
     return ::access(chemin.constData(), F_OK) == 0 &&
            ::access(chemin.constData(), R_OK | W_OK) != 0;
+#endif
+}
+
+QString FichierVerrouSerie(const QString& peripherique) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(peripherique);
+    return {};
+#else
+    // The folders and the name the serial library uses, in its order: the
+    // first folder that already has the file or that we may write in.
+    static const QStringList dossiers = {
+        QStringLiteral("/var/lock"),
+        QStringLiteral("/etc/locks"),
+        QStringLiteral("/var/spool/locks"),
+        QStringLiteral("/var/spool/uucp"),
+        QStringLiteral("/tmp"),
+        QStringLiteral("/var/tmp"),
+        QStringLiteral("/var/lock/lockdev"),
+        QStringLiteral("/run/lock"),
+        QStandardPaths::writableLocation(QStandardPaths::TempLocation)};
+    QString nom =
+        peripherique.startsWith(QLatin1String("/dev/")) ? peripherique.mid(5) : peripherique;
+    nom.replace(QLatin1Char('/'), QLatin1Char('_'));
+    nom.prepend(QLatin1String("/LCK.."));
+    for (const QString& dossier : dossiers) {
+        const QFileInfo d(dossier);
+        if (d.isReadable() && (QFile::exists(dossier + nom) || d.isWritable()))
+            return dossier + nom;
+    }
+    return {};
+#endif
+}
+
+bool LibereVerrouAbandonne(const QString& peripherique, qint64 ageMinMs) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(peripherique);
+    Q_UNUSED(ageMinMs);
+    return false;
+#else
+    const QString verrou = FichierVerrouSerie(peripherique);
+    const QFileInfo infoVerrou(verrou);
+    // Without /proc nobody can tell who holds what: the lock stays.
+    if (verrou.isEmpty() || !infoVerrou.exists() ||
+        !QFileInfo::exists(QStringLiteral("/proc/self/fd")))
+        return false;
+    // A young lock: its owner may be between locking and opening; once it
+    // has had the time, its descriptors tell.
+    const qint64 age = infoVerrou.lastModified().msecsTo(QDateTime::currentDateTime());
+    if (age >= 0 && age < ageMinMs)
+        QThread::msleep(static_cast<unsigned long>(ageMinMs - age));
+    QFile f(verrou);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    bool ok = false;
+    const qint64 pid = f.readLine(32).trimmed().toLongLong(&ok);
+    f.close();
+    if (!ok || pid <= 0)
+        return false; // not a lock we can read: the library decides
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    const QDir dossierFds(fds);
+    if (!dossierFds.exists())
+        return false; // a dead owner: the library removes it itself
+    // The very device, not a name: a program in another set of pseudo-
+    // terminals may hold a device of the same name.
+    struct stat cible {};
+    if (::stat(QFile::encodeName(peripherique).constData(), &cible) != 0)
+        return false;
+    const QStringList entrees =
+        dossierFds.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    if (entrees.isEmpty())
+        return false; // someone else's process we may not look into
+    for (const QString& fd : entrees) {
+        struct stat ouvert {};
+        const QByteArray chemin = QFile::encodeName(fds + QLatin1Char('/') + fd);
+        if (::stat(chemin.constData(), &ouvert) == 0 && ouvert.st_dev == cible.st_dev &&
+            ouvert.st_ino == cible.st_ino)
+            return false;
+    }
+    return QFile::remove(verrou);
 #endif
 }
 

@@ -15,6 +15,18 @@ QString PeripheriqueSerie(const QString& port);
 // opposed to a port held by another program).
 bool AccesRefuse(const QString& peripherique);
 
+// Removes the lock file of a serial device when the program it names does
+// not have the device open: a station killed or crashed leaves its lock, and
+// once its process number belongs to another program of the same name, the
+// serial library would take the port for busy for ever. A lock younger than
+// `ageMinMs` is looked at once that age is reached: its owner may be between
+// locking and opening. True when a lock was removed.
+bool LibereVerrouAbandonne(const QString& peripherique, qint64 ageMinMs = 250);
+
+// The lock file the serial library takes for `peripherique` (empty where
+// there is none, as on Windows).
+QString FichierVerrouSerie(const QString& peripherique);
+
 // For the operator, after an opening refused for lack of rights: the device,
 // then what to do ("Ajoutez l'utilisateur ... au groupe dialout ..." here).
 QString ConseilAccesRefuse(const QString& peripherique);

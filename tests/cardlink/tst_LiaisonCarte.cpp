@@ -13,6 +13,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -289,6 +291,67 @@ private slots:
             QCOMPARE(boite.texte, attendu);
         }
         QVERIFY(!PortCarteEstOuvert(*poste));
+    }
+
+    // A lock file left on the card port. Its process number is ours, so the
+    // owner is alive and has the name the lock gives: the serial library alone
+    // would take the port for busy. Only a lock whose owner really has the
+    // device open may refuse the port.
+    void verrouLaisse_data() {
+        QTest::addColumn<bool>("tenu");
+        QTest::addColumn<int>("ageS"); // of the lock file
+        QTest::addColumn<QString>("boite");
+        QTest::newRow("poste tue, numero repris") << false << 10 << QString();
+        QTest::newRow("verrou tout juste pose, port libre") << false << 0 << QString();
+        QTest::newRow("port tenu par le proprietaire")
+            << true << 10 << QStringLiteral(" est déja utilisé");
+        QTest::newRow("verrou tout juste pose, port tenu")
+            << true << 0 << QStringLiteral(" est déja utilisé");
+    }
+    void verrouLaisse() {
+        QFETCH(bool, tenu);
+        QFETCH(int, ageS);
+        QFETCH(QString, boite);
+        const QString port = bus->cheminPeripherique();
+        const QString verrou = Plateforme::FichierVerrouSerie(port);
+        QVERIFY(!verrou.isEmpty());
+        int fd = -1;
+        if (tenu) {
+            fd = ::open(QFile::encodeName(port).constData(), O_RDWR | O_NOCTTY);
+            QVERIFY(fd >= 0);
+        }
+        {
+            QFile f(verrou);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                    QCoreApplication::applicationName().toLocal8Bit() + '\n' +
+                    QSysInfo::machineHostName().toLocal8Bit() + '\n');
+            f.close();
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-ageS),
+                                  QFileDevice::FileModificationTime));
+        }
+        bool fin = false;
+        try {
+            OuvrePortCarte(*poste, reglage());
+        } catch (const FinProgrammeDemandee&) {
+            fin = true;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (boite.isEmpty()) {
+            QCOMPARE(poste->op.boites(), QStringList{});
+            QVERIFY(PortCarteEstOuvert(*poste));
+            QVERIFY(!fin);
+            EnvoiCdeMorvane2(*poste, "V##");
+            QVERIFY(bus->attendCommandes(1, 2000));
+        } else {
+            QVERIFY(fin);
+            QCOMPARE(poste->op.boites(),
+                     QStringList{QStringLiteral("Le port COM carte ") + port + boite});
+            QVERIFY(QFile::exists(verrou));
+            QFile::remove(verrou);
+        }
     }
 };
 

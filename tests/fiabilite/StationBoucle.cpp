@@ -99,14 +99,21 @@ int main(int argc, char** argv) {
         poste.op.echanges.clear();
         poste.op.inattendus.clear();
         bool ok = false;
-        if (mode == QLatin1String("carte"))
-            ok = UneCarte(poste);
-        else if (mode == QLatin1String("rail"))
-            ok = UnBancDeRails(poste);
-        else if (mode == QLatin1String("meuble"))
-            ok = UnMeuble(poste);
-        else
-            return 2;
+        try {
+            if (mode == QLatin1String("carte"))
+                ok = UneCarte(poste);
+            else if (mode == QLatin1String("rail"))
+                ok = UnBancDeRails(poste);
+            else if (mode == QLatin1String("meuble"))
+                ok = UnMeuble(poste);
+            else
+                return 2;
+        } catch (const FinProgrammeDemandee&) {
+            // The station gave up (a port it cannot open): its last words.
+            std::fprintf(stderr, "fin du programme: %s\n",
+                         qPrintable(poste.op.boites().join(QStringLiteral(" | "))));
+            return 3;
+        }
         if (ok) {
             std::printf("ok\n");
             std::fflush(stdout);

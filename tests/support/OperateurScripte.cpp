@@ -17,6 +17,8 @@ QVariant OperateurScripte::prochaine(const Echange& e, QMetaType::Type attendu) 
 }
 
 void OperateurScripte::Boite(const QString& texte, const QString& titre, Icone icone) {
+    // In the test log, so that a run that failed far away says why.
+    qDebug("boite: %s", qPrintable(texte));
     echanges << Echange{Genre::Boite, texte, titre, icone, {}, false};
     if (pendantBoite)
         pendantBoite(echanges.last());
