@@ -3,6 +3,9 @@
 #include "FichierTrace.h"
 #include "TransportsImprimante.h"
 
+#include <QTimer>
+#include <algorithm>
+
 LiaisonImprimante& LiaisonImprimante::de(Poste& poste) {
     if (!poste.liens.imprimante)
         poste.liens.imprimante = new LiaisonImprimante(poste);
@@ -65,7 +68,9 @@ void LiaisonImprimante::Imprime(const QByteArray& travail) {
         imprimeFile();
 }
 
-void LiaisonImprimante::VideFile() {
+void LiaisonImprimante::VideFile(bool maintenant) {
+    if (repriseProgrammee_ && !maintenant)
+        return;
     if (!occupee() && !file_.isEmpty())
         imprimeFile();
 }
@@ -78,16 +83,39 @@ void LiaisonImprimante::imprimeFile() {
     vidage_ = true;
     try {
         while (!file_.isEmpty()) {
-            const QByteArray travail = file_.takeFirst();
             ouvreTransport();
-            envoiTransport(travail);
+            // A network printer that did not answer (busy, restarting, its
+            // queue full) keeps the jobs, in order, for a later try.
+            const TransportTcp* tcp = transportTcp();
+            if (tcp && !tcp->estOuvert()) {
+                programmeReprise();
+                break;
+            }
+            envoiTransport(file_.takeFirst());
             fermeTransport();
+            delaiRepriseMs_ = kRepriseMinMs;
         }
     } catch (...) {
         vidage_ = false;
         throw;
     }
     vidage_ = false;
+}
+
+void LiaisonImprimante::programmeReprise() {
+    poste_.Message(QStringLiteral("imprimante injoignable : %1 etiquette(s) en attente, "
+                                  "nouvel essai dans %2 s")
+                       .arg(file_.size())
+                       .arg(delaiRepriseMs_ / 1000),
+                   2000);
+    if (repriseProgrammee_)
+        return;
+    repriseProgrammee_ = true;
+    QTimer::singleShot(delaiRepriseMs_, this, [this] {
+        repriseProgrammee_ = false;
+        VideFile();
+    });
+    delaiRepriseMs_ = std::min(delaiRepriseMs_ * 2, kRepriseMaxMs);
 }
 
 // ---- the chosen transport ----

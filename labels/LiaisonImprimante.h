@@ -62,8 +62,14 @@ public:
             file_.append(travail);
     }
     // Prints the jobs waiting, unless the link is in use (then its holder
-    // prints them when it lets the link go).
-    void VideFile();
+    // prints them when it lets the link go) or a network printer that did not
+    // answer is given time before the next try (unless `maintenant`).
+    void VideFile(bool maintenant = false);
+    // The first wait after a network printer did not answer; it doubles at
+    // each failed try up to the last.
+    static constexpr int kRepriseMinMs = 1000;
+    static constexpr int kRepriseMaxMs = 30000;
+    bool repriseProgrammee() const { return repriseProgrammee_; }
     int travauxEnAttente() const { return static_cast<int>(file_.size()); }
     bool occupee() const { return !sessions_.empty() || vidage_; }
 
@@ -89,6 +95,7 @@ private:
     void envoiTransport(const QByteArray& octets);
     void fermeTransport();
     void imprimeFile();
+    void programmeReprise();
 
     struct Session {
         bool differee;     // opened while another job held the link
@@ -99,6 +106,8 @@ private:
     std::vector<Session> sessions_;
     QList<QByteArray> file_;
     bool vidage_ = false;
+    bool repriseProgrammee_ = false;
+    int delaiRepriseMs_ = kRepriseMinMs;
     std::unique_ptr<TransportImprimante> transport_; // null: no printer
     bool transportChoisi_ = false;
     QStringList cibleTransport_; // the target transport_ was chosen for

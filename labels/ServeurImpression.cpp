@@ -9,6 +9,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -94,6 +95,7 @@ void ServeurImpression::fermeCanal(int canal) {
     QTcpSocket* s = c.socket;
     c.socket = nullptr;
     c.tampon.clear();
+    c.lignesVues = 0;
     s->disconnect(this);
     s->abort();
     s->deleteLater();
@@ -184,11 +186,14 @@ void ServeurImpression::prendLabelsComplets(int canal) {
     Canal& c = canaux_[canal - 1];
     qsizetype debut = 0;
     qsizetype fin;
-    while ((fin = FinCommandeImpression(c.tampon, debut)) >= 0) {
+    // A slow client's label comes in many pieces: its lines already read are
+    // not read again at each piece.
+    while ((fin = FinCommandeImpression(c.tampon, std::max(debut, c.lignesVues))) >= 0) {
         confieALaLiaison(c.tampon.mid(debut, fin - debut));
         debut = fin;
     }
     c.tampon.remove(0, debut);
+    c.lignesVues = c.tampon.lastIndexOf('\n') + 1;
     if (c.tampon.size() > kTailleMaxSansImpression) {
         const QString client = c.socket ? AdresseClient(*c.socket) : QString();
         fermeCanal(canal);
@@ -209,6 +214,7 @@ void ServeurImpression::finDuClient(int canal) {
     if (!canaux_[canal - 1].tampon.isEmpty()) {
         confieALaLiaison(canaux_[canal - 1].tampon);
         canaux_[canal - 1].tampon.clear();
+        canaux_[canal - 1].lignesVues = 0;
     }
 }
 
@@ -225,7 +231,7 @@ void ServeurImpression::Arrete() {
         return;
     arrete_ = true;
     LiaisonImprimante& liaison = LiaisonImprimante::de(poste_);
-    liaison.VideFile();
+    liaison.VideFile(true);
     liaison.FermeWSclient();
     for (int i = 1; i <= nombreCanaux(); ++i) {
         const EtatSocket etat = etatCanal(i);

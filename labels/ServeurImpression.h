@@ -60,6 +60,7 @@ private:
     struct Canal {
         QTcpSocket* socket = nullptr; // null while closed
         QByteArray tampon;            // what came after the last print command
+        qsizetype lignesVues = 0;     // tampon's whole lines already known not to print
     };
     void fermeCanal(int canal);
     void finDuClient(int canal);

@@ -189,11 +189,6 @@ private slots:
         for (std::thread& f : fils)
             f.join();
         QCOMPARE(envoyes.load(), kClients);
-        // Known fault, not yet mended: under this load a few labels never
-        // reach the printer (3,161 of 3,200 in the last run).
-        // Expected only when it shows: a run where every label arrives passes.
-        if (!tout)
-            QEXPECT_FAIL("", "labels lost by the print server under load", Abort);
         QVERIFY2(tout, qPrintable(QString::number(banc.imprimante().nombreEtiquettes())));
         QTest::qWait(200); // nothing more comes
         std::set<int> sns;
@@ -225,8 +220,6 @@ private slots:
             [&] { return banc.imprimante().nombreEtiquettes() >= kClients * kParClient; }, 60000);
         for (std::thread& f : fils)
             f.join();
-        if (!tout)
-            QEXPECT_FAIL("", "labels lost by the print server under load (493 of 500)", Abort);
         QVERIFY2(tout, qPrintable(QString::number(banc.imprimante().nombreEtiquettes())));
         std::set<int> sns;
         QString raison;

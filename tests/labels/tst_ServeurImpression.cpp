@@ -3,6 +3,7 @@
 #include "BancServeurImpression.h"
 #include "LiaisonImprimante.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -50,6 +51,7 @@ private slots:
     void vingtClientsEnMemeTemps();
     void etiquetteEnPetitsMorceaux();
     void deuxEtiquettesDansUneConnexion();
+    void imprimanteInjoignableGardeLesEtiquettes();
     void tropDeDonneesSansImpression();
     void soixanteCinquiemeClientRefuse();
     void fermetureFermeLesCanaux();
@@ -241,6 +243,40 @@ void TstServeurImpression::deuxEtiquettesDansUneConnexion() {
              (QList<QByteArray>{EtiquetteNumero(1), EtiquetteNumero(2),
                                 "N\r\nA2,4,0,4,1,1,N,\"sans P\"\r\n"}));
     QCOMPARE(banc.imprimante().nombreEtiquettes(), 2);
+}
+
+// A network printer that does not answer (switched off, restarting) keeps
+// the labels in order until it answers again: none is dropped.
+void TstServeurImpression::imprimanteInjoignableGardeLesEtiquettes() {
+    Banc banc;
+    quint16 ailleurs = 0;
+    {
+        QTcpServer libre;
+        QVERIFY(libre.listen(QHostAddress::LocalHost, 0));
+        ailleurs = libre.serverPort();
+    }
+    banc.poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(ailleurs);
+    banc.envoie(EtiquetteNumero(1));
+    banc.envoie(EtiquetteNumero(2));
+    QTRY_VERIFY_WITH_TIMEOUT(LiaisonImprimante::de(banc.poste).travauxEnAttente() == 2, 10000);
+    QVERIFY(LiaisonImprimante::de(banc.poste).repriseProgrammee());
+    QVERIFY2(TextesMessages(banc.poste)
+                     .filter(QRegularExpression(
+                         "^imprimante injoignable : [12] etiquette\\(s\\) en attente, nouvel essai "
+                         "dans [12] s$"))
+                     .size() >= 1,
+             qPrintable(TextesMessages(banc.poste).join('\n')));
+
+    QTemporaryDir dossier;
+    OptionsImprimante o;
+    o.dossier = dossier.path();
+    o.portTcp = ailleurs;
+    FilImprimanteVirtuelle revenue(o);
+    QVERIFY2(revenue.ok(), qPrintable(revenue.erreur()));
+    QTRY_COMPARE_WITH_TIMEOUT(revenue.imprimante().travaux(),
+                              (QList<QByteArray>{EtiquetteNumero(1), EtiquetteNumero(2)}), 20000);
+    QCOMPARE(LiaisonImprimante::de(banc.poste).travauxEnAttente(), 0);
+    QCOMPARE(banc.imprimante().nombreEtiquettes(), 0);
 }
 
 void TstServeurImpression::tropDeDonneesSansImpression() {
