@@ -65,6 +65,10 @@ ServeurImpression::ServeurImpression(Poste& poste)
     : QObject(&poste), poste_(poste), WSserveur_(new QTcpServer(this)) {
     setObjectName(QStringLiteral("ServeurImpression"));
     WSserveur_->setObjectName(QStringLiteral("WSserveur"));
+    // Every client may connect at the same moment: the system's default
+    // queue (50) would refuse part of a burst of kClientsMax, each refused
+    // client waiting a second before it tries again.
+    WSserveur_->setListenBacklogSize(2 * kClientsMax);
     connect(WSserveur_, &QTcpServer::newConnection, this,
             &ServeurImpression::AccepteConnexionImpression);
 }

@@ -40,6 +40,11 @@ bool ImprimanteVirtuelle::demarre(const OptionsImprimante& options, QString* err
     if (!options_.sansTcp) {
         serveur_ = new QTcpServer(this);
         connect(serveur_, &QTcpServer::newConnection, this, &ImprimanteVirtuelle::accepte);
+        // A station sends one connection per label, faster than this thread
+        // may get the processor: the system holds the burst instead of
+        // refusing it (a refused connection costs the sender a second).
+        serveur_->setListenBacklogSize(1024);
+        serveur_->setMaxPendingConnections(1024);
         if (!serveur_->listen(options_.adresse, options_.portTcp)) {
             if (erreur)
                 *erreur = QStringLiteral("port %1 : %2")
