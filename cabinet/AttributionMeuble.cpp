@@ -259,7 +259,12 @@ void AttributionMeuble::DebutProgression(int maximum) {
 }
 
 void AttributionMeuble::Progression(int valeur) {
+    // QProgressBar repaints at once when its value moves, and with it the
+    // list it overlaps: about 5 ms on each of the cabinet's frames. The next
+    // event pass, right after the frame, paints it the same.
+    ProgressBar1->setUpdatesEnabled(false);
     ProgressBar1->setValue(valeur);
+    ProgressBar1->setUpdatesEnabled(true);
 }
 
 void AttributionMeuble::CacheProgression() {

@@ -1,5 +1,12 @@
 #include "OperateurScripte.h"
 
+#include <QLoggingCategory>
+
+// Off for the benchmarks: QT_LOGGING_RULES="calvanet.boites.debug=false".
+namespace {
+Q_LOGGING_CATEGORY(lcBoites, "calvanet.boites")
+}
+
 QStringList OperateurScripte::boites() const {
     QStringList textes;
     for (const auto& e : echanges)
@@ -18,7 +25,7 @@ QVariant OperateurScripte::prochaine(const Echange& e, QMetaType::Type attendu) 
 
 void OperateurScripte::Boite(const QString& texte, const QString& titre, Icone icone) {
     // In the test log, so that a run that failed far away says why.
-    qDebug("boite: %s", qPrintable(texte));
+    qCDebug(lcBoites, "boite: %s", qPrintable(texte));
     echanges << Echange{Genre::Boite, texte, titre, icone, {}, false};
     if (pendantBoite)
         pendantBoite(echanges.last());
