@@ -49,10 +49,12 @@ void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
         LaisseTourner();
     }
 
-    // One record per tray, written when the assignment ends, however it ends.
+    // One record per tray, written together when the assignment ends,
+    // however it ends.
+    LotJournal lot(poste);
     std::deque<PassageJournal> journaux;
     for (int i = 0; i < nombre; ++i)
-        journaux.emplace_back(poste, QStringLiteral("AttribueCartesMeuble"))
+        journaux.emplace_back(poste, QStringLiteral("AttribueCartesMeuble"), &lot)
             .carte(SNligne(vue.lignes().at(i)).trimmed());
 
     vue.Etat(QStringLiteral("verification de la presence des cartes ..."));

@@ -416,22 +416,34 @@ bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString
 
 bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString* erreur,
                 bool aEnvoyer) {
+    return Enregistre(chemin, QList<PassageEnregistre>{passage}, erreur, aEnvoyer);
+}
+
+bool Enregistre(const QString& chemin, const QList<PassageEnregistre>& passages, QString* erreur,
+                bool aEnvoyer) {
+    if (passages.isEmpty())
+        return true;
     Connexion c(chemin);
     QSqlDatabase db = c.db();
     if (!OuvreFichier(db, chemin, erreur))
         return false;
-    PassageEnregistre p = passage;
-    if (p.uid.isEmpty())
-        p.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     if (!db.transaction())
         return Echoue(QStringLiteral("transaction"), db.lastError(), erreur);
-    QVariant id;
-    bool ecrit = Ecrit(db, p, &id, erreur);
-    if (ecrit && aEnvoyer) {
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("INSERT INTO envois_en_attente (passage) VALUES (?)"));
-        q.addBindValue(id);
-        ecrit = q.exec() || Echoue(QStringLiteral("ecriture"), q.lastError(), erreur);
+    bool ecrit = true;
+    for (const PassageEnregistre& passage : passages) {
+        PassageEnregistre p = passage;
+        if (p.uid.isEmpty())
+            p.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        QVariant id;
+        ecrit = Ecrit(db, p, &id, erreur);
+        if (ecrit && aEnvoyer) {
+            QSqlQuery q(db);
+            q.prepare(QStringLiteral("INSERT INTO envois_en_attente (passage) VALUES (?)"));
+            q.addBindValue(id);
+            ecrit = q.exec() || Echoue(QStringLiteral("ecriture"), q.lastError(), erreur);
+        }
+        if (!ecrit)
+            break;
     }
     if (!ecrit) {
         db.rollback();
@@ -491,8 +503,12 @@ int EnvoieEnAttente(const QString& chemin, const ServeurJournal& serveur, QStrin
 }
 
 bool Enregistre(Poste& poste, const PassageEnregistre& passage, QString* erreur) {
+    return Enregistre(poste, QList<PassageEnregistre>{passage}, erreur);
+}
+
+bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages, QString* erreur) {
     EnvoiJournal* envoi = EnvoiJournal::de(poste);
-    if (!Enregistre(Chemin(poste), passage, erreur, envoi != nullptr))
+    if (!Enregistre(Chemin(poste), passages, erreur, envoi != nullptr))
         return false;
     if (envoi)
         envoi->envoie();

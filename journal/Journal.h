@@ -72,6 +72,9 @@ bool PrepareServeur(const ServeurJournal& serveur, QString* erreur);
 // Writes the run to the station's file, marked to be sent when `aEnvoyer`.
 bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString* erreur,
                 bool aEnvoyer);
+// Several runs in one transaction: all of them or none.
+bool Enregistre(const QString& chemin, const QList<PassageEnregistre>& passages, QString* erreur,
+                bool aEnvoyer);
 
 // The records of the station's file still to send.
 int EnAttente(const QString& chemin, QString* erreur = nullptr);
@@ -85,6 +88,7 @@ int EnvoieEnAttente(const QString& chemin, const ServeurJournal& serveur, QStrin
 // The station's way: its file, then its server when it has one (FixeServeur).
 // False only when the record could not be kept at all.
 bool Enregistre(Poste& poste, const PassageEnregistre& passage, QString* erreur);
+bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages, QString* erreur);
 
 // From bd=: every record of this station goes to the server from now on.
 void FixeServeur(Poste& poste, const ServeurJournal& serveur);

@@ -24,10 +24,22 @@ void Signale(Poste& poste, const QString& chemin, const QString& erreur) {
         QStringLiteral("Journal de production"), Icone::Exclamation);
 }
 
+// Writes, and on failure tells the operator (never while unwinding).
+void EcritEtSignale(Poste& poste, const QList<PassageEnregistre>& passages, int exceptions) {
+    const QString chemin = Journal::Chemin(poste);
+    QString erreur;
+    if (!Journal::Enregistre(poste, passages, &erreur)) {
+        qWarning("journal %s: %s", qPrintable(chemin), qPrintable(erreur));
+        // No dialog while the program is being unwound.
+        if (std::uncaught_exceptions() == exceptions)
+            Signale(poste, chemin, erreur);
+    }
+}
+
 } // namespace
 
-PassageJournal::PassageJournal(Poste& poste, const QString& flux)
-    : poste_(poste), exceptions_(std::uncaught_exceptions()) {
+PassageJournal::PassageJournal(Poste& poste, const QString& flux, LotJournal* lot)
+    : poste_(poste), lot_(lot), exceptions_(std::uncaught_exceptions()) {
     chrono_.start();
     p_.debut = QDateTime::currentDateTimeUtc();
     p_.poste = QSysInfo::machineHostName();
@@ -100,15 +112,21 @@ PassageJournal::~PassageJournal() {
         if (avantEcriture)
             avantEcriture(*this);
         const PassageEnregistre p = passage();
-        const QString chemin = Journal::Chemin(poste_);
-        QString erreur;
-        if (!Journal::Enregistre(poste_, p, &erreur)) {
-            qWarning("journal %s: %s", qPrintable(chemin), qPrintable(erreur));
-            // No dialog while the program is being unwound.
-            if (std::uncaught_exceptions() == exceptions_)
-                Signale(poste_, chemin, erreur);
-        }
+        if (lot_)
+            lot_->ajoute(p);
+        else
+            EcritEtSignale(poste_, {p}, exceptions_);
     } catch (...) {
         // The journal never stops a run, not even its end.
+    }
+}
+
+LotJournal::LotJournal(Poste& poste) : poste_(poste), exceptions_(std::uncaught_exceptions()) {}
+
+LotJournal::~LotJournal() {
+    try {
+        if (!passages_.isEmpty())
+            EcritEtSignale(poste_, passages_, exceptions_);
+    } catch (...) {
     }
 }

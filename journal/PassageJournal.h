@@ -15,10 +15,12 @@
 #include <functional>
 
 class Poste;
+class LotJournal;
 
 class PassageJournal {
 public:
-    PassageJournal(Poste& poste, const QString& flux);
+    // With a `lot`, the record goes to it instead of being written alone.
+    PassageJournal(Poste& poste, const QString& flux, LotJournal* lot = nullptr);
     ~PassageJournal();
     PassageJournal(const PassageJournal&) = delete;
     PassageJournal& operator=(const PassageJournal&) = delete;
@@ -44,10 +46,29 @@ public:
 
 private:
     Poste& poste_;
+    LotJournal* lot_;
     PassageEnregistre p_;
     QElapsedTimer chrono_;
     int exceptions_;
     bool echec_ = false;
     bool finAtteinte_ = false;
     bool abandon_ = false;
+};
+
+// The records of runs ended together (the rails of one bench), written in
+// one transaction when the lot goes: one opening and one commit instead of
+// one per rail. Declared before its PassageJournal objects, so that it goes
+// after them.
+class LotJournal {
+public:
+    explicit LotJournal(Poste& poste);
+    ~LotJournal();
+    LotJournal(const LotJournal&) = delete;
+    LotJournal& operator=(const LotJournal&) = delete;
+    void ajoute(const PassageEnregistre& passage) { passages_ << passage; }
+
+private:
+    Poste& poste_;
+    QList<PassageEnregistre> passages_;
+    int exceptions_;
 };

@@ -273,13 +273,14 @@ void TestRailsMeuble(Poste& poste) {
 
     BancRails banc(poste, type, *fenetre);
     banc.rapport = rapport;
+    LotJournal lot(poste);              // goes after journaux: their records in one write
     std::list<PassageJournal> journaux; // one record per rail, after the bench: it reads the rails
     {
         PortCarteOuvert port(poste);
         banc.Recherche();
         for (const RailBanc& rail : banc.rails)
-            JournaliseRail(journaux.emplace_back(poste, QStringLiteral("TestRailsMeuble")), rail,
-                           type);
+            JournaliseRail(journaux.emplace_back(poste, QStringLiteral("TestRailsMeuble"), &lot),
+                           rail, type);
         if (!banc.rails.isEmpty() && banc.MesurePresence() && banc.LitPresence() && banc.Tire()) {
             const bool oui = poste.operateur().OuiNon(banc.rapport + CR + Msg[89] + CR + CR +
                                                           Msg[90] + CR + Msg[91],
