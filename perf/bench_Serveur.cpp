@@ -3,6 +3,7 @@
 // sending the same labels straight to the virtual printer. Clients are plain
 // sockets in threads of their own, so that only the server runs in the
 // station's thread.
+#include "BancServeurImpression.h"
 #include "EditeEtiquette.h"
 #include "ImprimanteVirtuelle.h"
 #include "MesuresPerf.h"
@@ -34,45 +35,18 @@ constexpr int kParClient = 20;
 
 // Label k of client c: its SN tells them apart ("SN: 1203" is client 12, label 3).
 QByteArray Label(int c, int k) {
-    Etiquette e;
-    e.titre = QStringLiteral("Morvane 2  Ct Plateau");
-    e.codeType = QStringLiteral("C0");
-    e.sn = QStringLiteral("%1").arg(c * 100 + k, 4, 10, QLatin1Char('0'));
-    e.codeSemaine = QStringLiteral("5026");
-    e.codeUsine = QStringLiteral("0");
-    e.codeOperateur = QStringLiteral("2");
-    e.versionFW = QStringLiteral("V3.07");
-    e.nomCarte = QStringLiteral("A50");
-    e.resultatEA = QStringLiteral("EA ok R08");
-    e.resultatIR = QStringLiteral("IR ok");
-    e.resultatLed = QStringLiteral("no test");
-    return (LignesEtiquette(e).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+    return EtiquetteNumero(c * 100 + k);
 }
 
 bool Envoie(quint16 port, const QByteArray& octets) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(s);
+    const int s = ConnecteClient(port);
+    if (s < 0)
         return false;
-    }
-    qsizetype fait = 0;
-    while (fait < octets.size()) {
-        const ssize_t n = ::send(s, octets.constData() + fait,
-                                 static_cast<size_t>(octets.size() - fait), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            std::fprintf(stderr, "bench_Serveur: send stopped at %lld of %lld bytes: %s\n",
-                         static_cast<long long>(fait), static_cast<long long>(octets.size()),
-                         n < 0 ? std::strerror(errno) : "nothing sent");
-            break;
-        }
-        fait += n;
-    }
+    const qsizetype fait = EnvoieTout(s, octets);
+    if (fait < octets.size())
+        std::fprintf(stderr, "bench_Serveur: send stopped at %lld of %lld bytes: %s\n",
+                     static_cast<long long>(fait), static_cast<long long>(octets.size()),
+                     std::strerror(errno));
     ::close(s);
     return fait == octets.size();
 }
@@ -89,16 +63,6 @@ struct Resultat {
     double totalMs = 0;
     bool entier = false;
 };
-
-int SnDe(const EtiquetteEPL2& e) {
-    static const QRegularExpression re(QStringLiteral("^SN: (\\d{4})$"));
-    for (const ChampTexteEPL2& t : e.textes) {
-        const auto m = re.match(t.texte);
-        if (m.hasMatch())
-            return m.captured(1).toInt();
-    }
-    return -1;
-}
 
 // Waits, turning the event loop, until the printer has `nombre` labels.
 bool Attend(ImprimanteVirtuelle& imprimante, int nombre, int limiteMs) {

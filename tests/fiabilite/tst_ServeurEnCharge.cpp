@@ -35,33 +35,6 @@ QByteArray Labels(int c) {
     return r;
 }
 
-// A client of another station: a connected socket, or -1.
-int Connecte(quint16 port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(s);
-        return -1;
-    }
-    return s;
-}
-
-// Bytes sent before the server closed the connection.
-qsizetype Envoie(int s, const QByteArray& octets) {
-    qsizetype fait = 0;
-    while (fait < octets.size()) {
-        const ssize_t n = ::send(s, octets.constData() + fait,
-                                 static_cast<size_t>(octets.size() - fait), MSG_NOSIGNAL);
-        if (n <= 0)
-            break;
-        fait += n;
-    }
-    return fait;
-}
-
 // Whether the server has closed the connection, waiting up to `limiteMs`.
 bool FermeParLeServeur(int s, int limiteMs) {
     timeval t{limiteMs / 1000, (limiteMs % 1000) * 1000};
@@ -69,16 +42,6 @@ bool FermeParLeServeur(int s, int limiteMs) {
     char c;
     const ssize_t n = ::recv(s, &c, 1, 0);
     return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
-}
-
-int SnDe(const EtiquetteEPL2& e) {
-    static const QRegularExpression re(QStringLiteral("^SN: (\\d{4})$"));
-    for (const ChampTexteEPL2& t : e.textes) {
-        const auto m = re.match(t.texte);
-        if (m.hasMatch())
-            return m.captured(1).toInt();
-    }
-    return -1;
 }
 
 // Resident memory of this process, in KiB.
@@ -148,7 +111,7 @@ private slots:
         // One at a time, the server accepting each: the listen backlog is
         // the system's, not the station's.
         for (int c = 0; c < kClients; ++c) {
-            sockets.push_back(Connecte(banc.port));
+            sockets.push_back(ConnecteClient(banc.port));
             QVERIFY(sockets.back() >= 0);
             QVERIFY(banc.Attend([&] { return banc.servis() == c + 1; }, 20000));
         }
@@ -157,12 +120,12 @@ private slots:
         std::atomic<int> refusesFermes{0};
         for (int r = 0; r < kRefuses; ++r)
             fils.emplace_back([&, r] {
-                const int s = Connecte(banc.port);
+                const int s = ConnecteClient(banc.port);
                 if (s < 0) {
                     ++refusesFermes;
                     return;
                 }
-                Envoie(s, Labels(kClients + r));
+                EnvoieTout(s, Labels(kClients + r));
                 if (FermeParLeServeur(s, 20000))
                     ++refusesFermes;
                 ::close(s);
@@ -180,7 +143,7 @@ private slots:
         for (int c = 0; c < kClients; ++c)
             fils.emplace_back([&, c] {
                 const QByteArray tout = Labels(c);
-                if (Envoie(sockets[static_cast<size_t>(c)], tout) == tout.size())
+                if (EnvoieTout(sockets[static_cast<size_t>(c)], tout) == tout.size())
                     ++envoyes;
                 ::close(sockets[static_cast<size_t>(c)]);
             });
@@ -206,14 +169,14 @@ private slots:
     void clientMuet() {
         constexpr int kClients = 10;
         Banc banc;
-        const int muet = Connecte(banc.port);
+        const int muet = ConnecteClient(banc.port);
         QVERIFY(muet >= 0);
         QVERIFY(banc.Attend([&] { return banc.servis() == 1; }, 20000));
         std::vector<std::thread> fils;
         for (int c = 0; c < kClients; ++c)
             fils.emplace_back([&, c] {
-                const int s = Connecte(banc.port);
-                Envoie(s, Labels(c));
+                const int s = ConnecteClient(banc.port);
+                EnvoieTout(s, Labels(c));
                 ::close(s);
             });
         const bool tout = banc.Attend(
@@ -241,14 +204,14 @@ private slots:
         std::atomic<bool> ferme{false};
         std::atomic<qsizetype> passes{0};
         std::thread bavard([&] {
-            const int s = Connecte(banc.port);
-            passes = Envoie(s, flot);
+            const int s = ConnecteClient(banc.port);
+            passes = EnvoieTout(s, flot);
             ferme = FermeParLeServeur(s, 30000);
             ::close(s);
         });
         std::thread sage([&] {
-            const int s = Connecte(banc.port);
-            Envoie(s, Labels(1));
+            const int s = ConnecteClient(banc.port);
+            EnvoieTout(s, Labels(1));
             ::close(s);
         });
         QVERIFY(banc.Attend([&] { return ferme.load(); }, 40000));
