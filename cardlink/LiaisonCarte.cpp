@@ -124,14 +124,15 @@ void OuvrePortCarte(Poste& poste, const QString& reglage) {
         }
     }
 
-    if (!port.isOpen())
-        Plateforme::LibereVerrouAbandonne(liaison.peripherique_);
-    if (!port.isOpen() && !port.open(QIODevice::ReadWrite)) {
-        const QSerialPort::SerialPortError erreur = port.error();
+    const bool tenu = !port.isOpen() && Plateforme::LibereVerrouAbandonne(liaison.peripherique_) ==
+                                            Plateforme::EtatPort::Tenu;
+    if (!port.isOpen() && (tenu || !port.open(QIODevice::ReadWrite))) {
+        const QSerialPort::SerialPortError erreur =
+            tenu ? QSerialPort::PermissionError : port.error();
         // A device we may read and write that still refuses us is held by
         // someone else (lock file or exclusive mode); a refusal of access
         // rights says so, and what to do about it.
-        const bool refusDroits = Plateforme::AccesRefuse(liaison.peripherique_);
+        const bool refusDroits = !tenu && Plateforme::AccesRefuse(liaison.peripherique_);
         QString texte;
         if (erreur == QSerialPort::PermissionError && refusDroits)
             texte = QStringLiteral("Le port COM carte ") + numero + QStringLiteral(" : ") +

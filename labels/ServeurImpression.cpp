@@ -124,6 +124,13 @@ void ServeurImpression::AccepteConnexionImpression() {
         for (int i = 1; i <= nombreCanaux(); ++i) {
             const EtatSocket etat = etatCanal(i);
             if (etat == EtatSocket::FermetureParHomologue || etat == EtatSocket::Erreur) {
+                // A client that sent and left while events ran elsewhere
+                // (before its signals were connected, or in a nested pass)
+                // may still have its labels here: they are printed first.
+                if (etat == EtatSocket::FermetureParHomologue)
+                    finDuClient(i);
+                else
+                    RecoitDonneesImpression(i);
                 poste_.Message(TextesServeur::liberation + QString::number(i), 0);
                 fermeCanal(i);
                 LaisseTourner();
@@ -172,8 +179,11 @@ void ServeurImpression::AccepteConnexionImpression() {
                            QString::number(canal) + QStringLiteral("   IP client : ") +
                            AdresseClient(*nouveau),
                        2000);
-        // Data that came with the connection is not announced again.
-        if (nouveau->bytesAvailable() > 0)
+        // Data that came with the connection is not announced again, nor the
+        // end of a client that has already left.
+        if (nouveau->state() == QAbstractSocket::UnconnectedState)
+            finDuClient(canal);
+        else if (nouveau->bytesAvailable() > 0)
             RecoitDonneesImpression(canal);
     }
 }

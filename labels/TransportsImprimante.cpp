@@ -73,13 +73,14 @@ void TransportSerie::ouvre() {
     MSCommImp_.setDataBits(QSerialPort::Data8);
     MSCommImp_.setStopBits(QSerialPort::OneStop);
     MSCommImp_.setFlowControl(QSerialPort::NoFlowControl);
-    Plateforme::LibereVerrouAbandonne(Plateforme::PeripheriqueSerie(numero_));
-    if (!MSCommImp_.open(QIODevice::ReadWrite)) {
+    const bool tenu = Plateforme::LibereVerrouAbandonne(Plateforme::PeripheriqueSerie(numero_)) ==
+                      Plateforme::EtatPort::Tenu;
+    if (tenu || !MSCommImp_.open(QIODevice::ReadWrite)) {
         const QString port = QStringLiteral("Le port COM") + numero_ + QLatin1Char(' ');
         QString texte;
-        switch (MSCommImp_.error()) {
+        switch (tenu ? QSerialPort::PermissionError : MSCommImp_.error()) {
         case QSerialPort::PermissionError:
-            if (Plateforme::AccesRefuse(Plateforme::PeripheriqueSerie(numero_)))
+            if (!tenu && Plateforme::AccesRefuse(Plateforme::PeripheriqueSerie(numero_)))
                 texte = QStringLiteral("Le port COM") + numero_ + QStringLiteral(" : ") +
                         Plateforme::ConseilAccesRefuse(Plateforme::PeripheriqueSerie(numero_));
             else

@@ -11,8 +11,11 @@
 #include <QUrl>
 
 #ifndef Q_OS_WIN
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -88,52 +91,170 @@ QString FichierVerrouSerie(const QString& peripherique) {
 #endif
 }
 
-bool LibereVerrouAbandonne(const QString& peripherique, qint64 ageMinMs) {
-#ifdef Q_OS_WIN
-    Q_UNUSED(peripherique);
-    Q_UNUSED(ageMinMs);
+#ifdef Q_OS_LINUX
+namespace {
+
+bool MemeFichier(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The number of a UNIX 98 pseudo-terminal's slave side, or -1.
+int NumeroPty(const struct stat& s) {
+    if (!S_ISCHR(s.st_mode))
+        return -1;
+    const unsigned majeur = major(s.st_rdev);
+    if (majeur < 136 || majeur > 143)
+        return -1;
+    return static_cast<int>((majeur - 136) * 256 + minor(s.st_rdev));
+}
+
+// Whether a device is a terminal (a serial port or a pseudo-terminal): a
+// device such as /dev/null is open in every program without being held.
+bool EstTerminal(const struct stat& s) {
+    if (NumeroPty(s) >= 0)
+        return true;
+    if (!S_ISCHR(s.st_mode))
+        return false;
+    const QString classe = QFileInfo(QStringLiteral("/sys/dev/char/%1:%2/subsystem")
+                                         .arg(major(s.st_rdev))
+                                         .arg(minor(s.st_rdev)))
+                               .symLinkTarget();
+    return classe.endsWith(QLatin1String("/tty"));
+}
+
+// Whether descriptor `fd` of process `pid` is the master of pseudo-terminal
+// `numero` (its fdinfo names the terminal's number).
+bool EstMaitrePty(const QString& pid, const QString& fd, int numero) {
+    QFile info(QStringLiteral("/proc/%1/fdinfo/%2").arg(pid, fd));
+    if (!info.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& ligne : info.readAll().split('\n'))
+        if (ligne.startsWith("tty-index:"))
+            return ligne.mid(10).trimmed().toInt() == numero;
     return false;
-#else
-    const QString verrou = FichierVerrouSerie(peripherique);
-    const QFileInfo infoVerrou(verrou);
-    // Without /proc nobody can tell who holds what: the lock stays.
-    if (verrou.isEmpty() || !infoVerrou.exists() ||
-        !QFileInfo::exists(QStringLiteral("/proc/self/fd")))
-        return false;
-    // A young lock: its owner may be between locking and opening; once it
-    // has had the time, its descriptors tell.
-    const qint64 age = infoVerrou.lastModified().msecsTo(QDateTime::currentDateTime());
-    if (age >= 0 && age < ageMinMs)
-        QThread::msleep(static_cast<unsigned long>(ageMinMs - age));
-    QFile f(verrou);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    bool ok = false;
-    const qint64 pid = f.readLine(32).trimmed().toLongLong(&ok);
-    f.close();
-    if (!ok || pid <= 0)
-        return false; // not a lock we can read: the library decides
-    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
-    const QDir dossierFds(fds);
-    if (!dossierFds.exists())
-        return false; // a dead owner: the library removes it itself
-    // The very device, not a name: a program in another set of pseudo-
-    // terminals may hold a device of the same name.
-    struct stat cible {};
-    if (::stat(QFile::encodeName(peripherique).constData(), &cible) != 0)
-        return false;
-    const QStringList entrees =
-        dossierFds.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
-    if (entrees.isEmpty())
-        return false; // someone else's process we may not look into
-    for (const QString& fd : entrees) {
-        struct stat ouvert {};
-        const QByteArray chemin = QFile::encodeName(fds + QLatin1Char('/') + fd);
-        if (::stat(chemin.constData(), &ouvert) == 0 && ouvert.st_dev == cible.st_dev &&
-            ouvert.st_ino == cible.st_ino)
-            return false;
+}
+
+struct Detenteurs {
+    bool peripherique = false;      // another program uses the device
+    bool verrou = false;            // a program has the lock file open
+    bool proprietaireCache = false; // the lock's owner is alive and we may not look into it
+};
+
+// Every process's open descriptors, compared by device and inode.
+// `monVerrou` is this function's own descriptor of the lock, not counted.
+Detenteurs ChercheDetenteurs(const struct stat& cible, const struct stat* verrou, int monVerrou,
+                             qint64 proprietaire) {
+    Detenteurs d;
+    const int pty = NumeroPty(cible);
+    const bool terminal = EstTerminal(cible);
+    const QString soi = QString::number(::getpid());
+    const QStringList processus =
+        QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& pid : processus) {
+        if (pid.isEmpty() || !pid.at(0).isDigit())
+            continue;
+        const QString dossier = QStringLiteral("/proc/%1/fd").arg(pid);
+        const QStringList fds =
+            QDir(dossier).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        if (fds.isEmpty()) {
+            // A zombie has no descriptors; a process of another user hides them.
+            if (pid.toLongLong() == proprietaire && ::access(QFile::encodeName(dossier), R_OK) != 0)
+                d.proprietaireCache = true;
+            continue;
+        }
+        bool tientPeripherique = false;
+        bool tientLaLigne = false;
+        for (const QString& fd : fds) {
+            if (pid == soi && fd.toInt() == monVerrou)
+                continue;
+            struct stat ouvert {};
+            if (::stat(QFile::encodeName(dossier + QLatin1Char('/') + fd).constData(), &ouvert) !=
+                0)
+                continue;
+            if (terminal && MemeFichier(ouvert, cible))
+                tientPeripherique = true;
+            else if (verrou && MemeFichier(ouvert, *verrou))
+                d.verrou = true;
+            else if (pty >= 0 && S_ISCHR(ouvert.st_mode) && ouvert.st_rdev == makedev(5, 2) &&
+                     EstMaitrePty(pid, fd, pty))
+                tientLaLigne = true;
+        }
+        if (tientPeripherique && !tientLaLigne)
+            d.peripherique = true;
     }
-    return QFile::remove(verrou);
+    return d;
+}
+
+// The process number a lock names on its first line, or 0.
+qint64 ProprietaireVerrou(int fd) {
+    char texte[32] = {};
+    const ssize_t lu = ::pread(fd, texte, sizeof texte - 1, 0);
+    if (lu <= 0)
+        return 0;
+    bool ok = false;
+    const qint64 pid = QByteArray(texte, lu).split('\n').first().trimmed().toLongLong(&ok);
+    return ok && pid > 0 ? pid : 0;
+}
+
+bool Vivant(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray t = stat.readAll();
+    const qsizetype fin = t.lastIndexOf(')');
+    return fin > 0 && t.mid(fin + 2, 1) != "Z";
+}
+
+} // namespace
+#endif
+
+EtatPort LibereVerrouAbandonne(const QString& peripherique) {
+#ifndef Q_OS_LINUX
+    // Without /proc nobody can tell who holds what: the library decides.
+    Q_UNUSED(peripherique);
+    return EtatPort::Libre;
+#else
+    struct stat cible {};
+    if (::stat(QFile::encodeName(peripherique).constData(), &cible) != 0 ||
+        !QFileInfo::exists(QStringLiteral("/proc/self/fd")))
+        return EtatPort::Libre; // the library says what is wrong
+    const QString verrou = FichierVerrouSerie(peripherique);
+    const QByteArray chemin = QFile::encodeName(verrou);
+    const int fd = verrou.isEmpty() ? -1 : ::open(chemin.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return ChercheDetenteurs(cible, nullptr, -1, 0).peripherique ? EtatPort::Tenu
+                                                                     : EtatPort::Libre;
+    struct Ferme {
+        int fd;
+        ~Ferme() { ::close(fd); }
+    } ferme{fd};
+    struct stat infoVerrou {};
+    if (::fstat(fd, &infoVerrou) != 0)
+        return EtatPort::Libre;
+    // A station holding its port holds this lock too (the serial library
+    // keeps it locked while the port is open).
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return EtatPort::Tenu;
+    const qint64 proprietaire = ProprietaireVerrou(fd);
+    Detenteurs d = ChercheDetenteurs(cible, &infoVerrou, fd, proprietaire);
+    // A program that writes its lock and then opens the port (not ours)
+    // gets a moment for the opening when its lock is new.
+    constexpr qint64 kDelaiOuvertureMs = 250;
+    const qint64 age = QFileInfo(verrou).lastModified().msecsTo(QDateTime::currentDateTime());
+    if (!d.peripherique && !d.verrou && proprietaire > 0 && Vivant(proprietaire) && age >= 0 &&
+        age < kDelaiOuvertureMs) {
+        QThread::msleep(static_cast<unsigned long>(kDelaiOuvertureMs - age));
+        d = ChercheDetenteurs(cible, &infoVerrou, fd, proprietaire);
+    }
+    if (d.peripherique || d.verrou)
+        return EtatPort::Tenu;
+    if (d.proprietaireCache)
+        return EtatPort::Libre; // someone else's process: the library decides
+    // Removed only if it is still the lock looked at.
+    struct stat maintenant {};
+    if (::stat(chemin.constData(), &maintenant) == 0 && MemeFichier(maintenant, infoVerrou))
+        ::unlink(chemin.constData());
+    return EtatPort::Libre;
 #endif
 }
 

@@ -15,13 +15,18 @@ QString PeripheriqueSerie(const QString& port);
 // opposed to a port held by another program).
 bool AccesRefuse(const QString& peripherique);
 
-// Removes the lock file of a serial device when the program it names does
-// not have the device open: a station killed or crashed leaves its lock, and
-// once its process number belongs to another program of the same name, the
-// serial library would take the port for busy for ever. A lock younger than
-// `ageMinMs` is looked at once that age is reached: its owner may be between
-// locking and opening. True when a lock was removed.
-bool LibereVerrouAbandonne(const QString& peripherique, qint64 ageMinMs = 250);
+// Whether a serial device may be opened, as far as other programs go.
+enum class EtatPort { Libre, Tenu };
+
+// Before the serial library opens `peripherique`: removes its lock file when
+// nobody has the lock or the device open (an empty or spoiled lock, a dead
+// owner, a process number now given to another program), since the library
+// would take the port for busy until the lock is 30 s old, or for ever.
+// Decided by who has the very device (or the lock) open, never by what the
+// file says. Tenu when another program really holds the device, with or
+// without a lock: the port is busy. The program holding the other end of a
+// pseudo-terminal is its line, not a user of the port.
+EtatPort LibereVerrouAbandonne(const QString& peripherique);
 
 // The lock file the serial library takes for `peripherique` (empty where
 // there is none, as on Windows).

@@ -60,6 +60,9 @@ bool BusSimule::start(const QString& lien, QString* erreur) {
     maitre_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (maitre_ < 0)
         return echec(QStringLiteral("posix_openpt"));
+    // A program started meanwhile (a station under test) must not inherit
+    // the line's other end: it would pass for the line.
+    ::fcntl(maitre_, F_SETFD, FD_CLOEXEC);
     if (grantpt(maitre_) != 0 || unlockpt(maitre_) != 0)
         return echec(QStringLiteral("grantpt/unlockpt"));
     const char* nom = ptsname(maitre_);
@@ -81,16 +84,22 @@ bool BusSimule::start(const QString& lien, QString* erreur) {
     }
     ::close(esclave);
 
-    if (!lien.isEmpty()) {
-        QDir().mkpath(QFileInfo(lien).absolutePath());
-        QFile::remove(lien);
-        if (!QFile::link(esclave_, lien)) {
-            errno = EEXIST;
-            return echec(QStringLiteral("lien ") + lien);
-        }
-        lien_ = lien;
+    QString nomLien = lien;
+    if (nomLien.isEmpty()) {
+        if (!dossierLien_)
+            dossierLien_ = std::make_unique<QTemporaryDir>();
+        if (!dossierLien_->isValid())
+            return echec(QStringLiteral("dossier du lien"));
+        nomLien = dossierLien_->filePath(QStringLiteral("carte"));
     }
-    if (pipe(reveil_) != 0)
+    QDir().mkpath(QFileInfo(nomLien).absolutePath());
+    QFile::remove(nomLien);
+    if (!QFile::link(esclave_, nomLien)) {
+        errno = EEXIST;
+        return echec(QStringLiteral("lien ") + nomLien);
+    }
+    lien_ = nomLien;
+    if (pipe2(reveil_, O_CLOEXEC) != 0)
         return echec(QStringLiteral("pipe"));
     fcntl(reveil_[0], F_SETFL, O_NONBLOCK);
     fcntl(reveil_[1], F_SETFL, O_NONBLOCK);

@@ -8,8 +8,10 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QTemporaryDir>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -33,7 +35,9 @@ public:
 
     // Creates the pseudo-terminal and starts the thread; false with a reason
     // when the system refuses. `lien`, when given, is a symbolic link made to
-    // point at the slave device (replaced if it exists).
+    // point at the slave device (replaced if it exists); without one the bus
+    // makes its own in a folder of its own, so that a station reaches it by a
+    // name no other bus has, whatever terminal number the system gave.
     bool start(const QString& lien = {}, QString* erreur = nullptr);
     void stop();
     bool enMarche() const;
@@ -94,6 +98,7 @@ private:
     int reveil_[2] = {-1, -1};
     QString esclave_;
     QString lien_;
+    std::unique_ptr<QTemporaryDir> dossierLien_;
     std::thread fil_;
     bool arret_ = false;
 

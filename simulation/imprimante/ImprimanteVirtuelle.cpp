@@ -54,7 +54,7 @@ bool ImprimanteVirtuelle::demarre(const OptionsImprimante& options, QString* err
         }
     }
     if (!options_.lienPty.isEmpty()) {
-        maitrePty_ = posix_openpt(O_RDWR | O_NOCTTY);
+        maitrePty_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (maitrePty_ < 0 || grantpt(maitrePty_) != 0 || unlockpt(maitrePty_) != 0) {
             if (erreur)
                 *erreur = QStringLiteral("pseudo-terminal : %1")
@@ -62,7 +62,7 @@ bool ImprimanteVirtuelle::demarre(const OptionsImprimante& options, QString* err
             return false;
         }
         cheminPty_ = QString::fromLocal8Bit(ptsname(maitrePty_));
-        esclavePty_ = ::open(ptsname(maitrePty_), O_RDWR | O_NOCTTY);
+        esclavePty_ = ::open(ptsname(maitrePty_), O_RDWR | O_NOCTTY | O_CLOEXEC);
         termios t{};
         if (esclavePty_ >= 0 && tcgetattr(esclavePty_, &t) == 0) {
             cfmakeraw(&t); // a printer sees the bytes as sent, CR LF untouched

@@ -7,6 +7,7 @@
 #include "Temps.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -293,43 +294,65 @@ private slots:
         QVERIFY(!PortCarteEstOuvert(*poste));
     }
 
-    // A lock file left on the card port. Its process number is ours, so the
-    // owner is alive and has the name the lock gives: the serial library alone
-    // would take the port for busy. Only a lock whose owner really has the
-    // device open may refuse the port.
+    // Every shape of lock file beside the card port, and who has the device
+    // open. Only a program that really holds the device (or is taking it,
+    // its lock file open) makes the port busy; any other lock is removed
+    // and the port opens at once, whatever the lock says and however young.
     void verrouLaisse_data() {
-        QTest::addColumn<bool>("tenu");
-        QTest::addColumn<int>("ageS"); // of the lock file
-        QTest::addColumn<QString>("boite");
-        QTest::newRow("poste tue, numero repris") << false << 10 << QString();
-        QTest::newRow("verrou tout juste pose, port libre") << false << 0 << QString();
-        QTest::newRow("port tenu par le proprietaire")
-            << true << 10 << QStringLiteral(" est déja utilisé");
-        QTest::newRow("verrou tout juste pose, port tenu")
-            << true << 0 << QStringLiteral(" est déja utilisé");
+        QTest::addColumn<QString>("verrou"); // what the lock file holds
+        QTest::addColumn<QString>("qui");    // which program has what open
+        QTest::addColumn<bool>("occupe");
+        QTest::newRow("vide, poste tue en l'ecrivant") << "vide"
+                                                       << "personne" << false;
+        QTest::newRow("illisible") << "dechets"
+                                   << "personne" << false;
+        QTest::newRow("processus mort") << "mort"
+                                        << "personne" << false;
+        // Our own number and name: the serial library alone would wait.
+        QTest::newRow("processus vivant sans le port") << "nous"
+                                                       << "personne" << false;
+        QTest::newRow("vide, port tenu") << "vide"
+                                         << "port" << true;
+        QTest::newRow("processus vivant, port tenu") << "nous"
+                                                     << "port" << true;
+        QTest::newRow("sans verrou, port tenu") << "aucun"
+                                                << "port" << true;
+        QTest::newRow("vide, poste en train d'ouvrir") << "vide"
+                                                       << "verrou" << true;
     }
     void verrouLaisse() {
-        QFETCH(bool, tenu);
-        QFETCH(int, ageS);
-        QFETCH(QString, boite);
+        QFETCH(QString, verrou);
+        QFETCH(QString, qui);
+        QFETCH(bool, occupe);
         const QString port = bus->cheminPeripherique();
-        const QString verrou = Plateforme::FichierVerrouSerie(port);
-        QVERIFY(!verrou.isEmpty());
-        int fd = -1;
-        if (tenu) {
-            fd = ::open(QFile::encodeName(port).constData(), O_RDWR | O_NOCTTY);
-            QVERIFY(fd >= 0);
-        }
-        {
-            QFile f(verrou);
+        const QString fichier = Plateforme::FichierVerrouSerie(port);
+        QVERIFY(!fichier.isEmpty());
+        QFile::remove(fichier);
+        if (verrou != QLatin1String("aucun")) {
+            QByteArray contenu;
+            if (verrou == QLatin1String("dechets"))
+                contenu = QByteArray("\x01\xff#zz\n\x7f", 7);
+            if (verrou == QLatin1String("nous"))
+                contenu = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                          QCoreApplication::applicationName().toLocal8Bit() + '\n' +
+                          QSysInfo::machineHostName().toLocal8Bit() + '\n';
+            if (verrou == QLatin1String("mort")) {
+                QProcess fini;
+                fini.start(QStringLiteral("true"));
+                QVERIFY(fini.waitForFinished(10000));
+                contenu = QByteArray::number(fini.processId()) + "\ncalvanet\n" +
+                          QSysInfo::machineHostName().toLocal8Bit() + '\n';
+            }
+            QFile f(fichier);
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
-                    QCoreApplication::applicationName().toLocal8Bit() + '\n' +
-                    QSysInfo::machineHostName().toLocal8Bit() + '\n');
-            f.close();
-            QVERIFY(f.open(QIODevice::ReadWrite));
-            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-ageS),
-                                  QFileDevice::FileModificationTime));
+            f.write(contenu);
+        }
+        // Another program: a device or lock open as its input, nothing else.
+        QProcess autre;
+        if (qui != QLatin1String("personne")) {
+            autre.setStandardInputFile(qui == QLatin1String("port") ? port : fichier);
+            autre.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+            QVERIFY(autre.waitForStarted(10000));
         }
         bool fin = false;
         try {
@@ -337,20 +360,22 @@ private slots:
         } catch (const FinProgrammeDemandee&) {
             fin = true;
         }
-        if (fd >= 0)
-            ::close(fd);
-        if (boite.isEmpty()) {
+        autre.kill();
+        autre.waitForFinished(10000);
+        if (!occupe) {
             QCOMPARE(poste->op.boites(), QStringList{});
             QVERIFY(PortCarteEstOuvert(*poste));
             QVERIFY(!fin);
             EnvoiCdeMorvane2(*poste, "V##");
             QVERIFY(bus->attendCommandes(1, 2000));
+            FermePortcarte(*poste);
+            QVERIFY(!QFile::exists(fichier)); // the library's own, gone with the port
         } else {
             QVERIFY(fin);
-            QCOMPARE(poste->op.boites(),
-                     QStringList{QStringLiteral("Le port COM carte ") + port + boite});
-            QVERIFY(QFile::exists(verrou));
-            QFile::remove(verrou);
+            QCOMPARE(poste->op.boites(), QStringList{QStringLiteral("Le port COM carte ") + port +
+                                                     QStringLiteral(" est déja utilisé")});
+            QCOMPARE(QFile::exists(fichier), verrou != QLatin1String("aucun")); // left as it was
+            QFile::remove(fichier);
         }
     }
 };

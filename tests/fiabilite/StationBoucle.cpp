@@ -5,16 +5,21 @@
 //                                                     a port, on a card of its own
 //   StationBoucle rail   <dossier> <nombre> <port>    rail bench, R08S rails
 //   StationBoucle meuble <dossier> <nombre> <port>    cabinet record, trays 1 to 3
+//   StationBoucle ports <carte> <imprimante>           opens its card port, then its
+//                                                     printer port, says "ouverts", ends
 // Prints one line per run that ended as the operator expects it ("ok"), and
 // the boxes of any other run on stderr. Exit status: 0 when every run was ok.
 #include "AttribueSNcarte.h"
 #include "BancCarte.h"
 #include "FeuilleMeuble.h"
+#include "LiaisonCarte.h"
+#include "LiaisonImprimante.h"
 #include "Meuble.h"
 #include "TestRailsMeuble.h"
 #include "VueMeuble.h"
 
 #include <QApplication>
+#include <QThread>
 #include <cstdio>
 #include <memory>
 
@@ -80,6 +85,25 @@ int main(int argc, char** argv) {
     if (args.size() < 4 || args.size() > 5)
         return 2;
     const QString mode = args[1];
+    if (mode == QLatin1String("ports")) {
+        PosteTest poste;
+        poste.reglages.PortCarte = args[2] + QStringLiteral(":9600,n,8,1");
+        poste.reglages.portImp = args[3];
+        try {
+            OuvrePortCarte(poste, poste.reglages.PortCarte);
+            OuvrePortImprimante(poste);
+        } catch (const FinProgrammeDemandee&) {
+            std::fprintf(stderr, "fin du programme: %s\n",
+                         qPrintable(poste.op.boites().join(QStringLiteral(" | "))));
+            return 3;
+        }
+        std::printf("ouverts\n");
+        std::fflush(stdout);
+        QThread::msleep(20); // an exchange on the ports
+        FermePortImprimante(poste);
+        FermePortcarte(poste);
+        return poste.op.boites().isEmpty() ? 0 : 1;
+    }
     const int nombre = args[3].toInt();
 
     BancCarte<> banc;

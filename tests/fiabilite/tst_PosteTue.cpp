@@ -5,6 +5,7 @@
 // file whole or not at all. The random moments are printed with their seed;
 // CALVANET_GRAINE=<seed> replays them.
 #include "BusSimule.h"
+#include "Plateforme.h"
 #include "SerieLue.h"
 #include "TracesTest.h"
 
@@ -14,7 +15,10 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -143,6 +147,79 @@ QList<QByteArray> Enregistrements(const QByteArray& fichier) {
 class TstPosteTue : public QObject {
     Q_OBJECT
 private slots:
+    // A station killed while it opens its card port and its printer port,
+    // kOuvertures times, the next one started at once: whatever the kill
+    // left (an empty lock, a lock naming a dead process), the next station
+    // opens both ports at its first try, without a box.
+    void tueALOuverture() {
+        constexpr int kOuvertures = 200;
+        BusSimule bus;
+        QString erreur;
+        QVERIFY2(bus.start({}, &erreur), qPrintable(erreur));
+        QTemporaryDir dossier;
+        const int maitre = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(maitre >= 0 && grantpt(maitre) == 0 && unlockpt(maitre) == 0);
+        const QString imprimante = dossier.filePath(QStringLiteral("imprimante"));
+        QVERIFY(QFile::link(QString::fromLocal8Bit(ptsname(maitre)), imprimante));
+        const QString carte = bus.cheminPeripherique();
+        const QStringList verrous{Plateforme::FichierVerrouSerie(carte),
+                                  Plateforme::FichierVerrouSerie(imprimante)};
+        auto lance = [&](QProcess& p) {
+            p.setProcessChannelMode(QProcess::SeparateChannels);
+            p.start(QStringLiteral(STATION_BOUCLE), {QStringLiteral("ports"), carte, imprimante});
+        };
+        // How long a station takes to have both ports open, from its start.
+        QElapsedTimer chrono;
+        qint64 ouvertureMs = 0;
+        for (int i = 0; i < 3; ++i) {
+            QProcess p;
+            chrono.start();
+            lance(p);
+            QVERIFY(p.waitForReadyRead(20000));
+            ouvertureMs = std::max(ouvertureMs, chrono.elapsed());
+            QVERIFY(p.waitForFinished(20000));
+            QCOMPARE(p.exitCode(), 0);
+        }
+        const quint32 graine = Graine();
+        QRandomGenerator hasard(graine);
+        int verrousLaisses = 0;
+        int verrousVides = 0;
+        qint64 pireMs = 0;
+        for (int i = 0; i < kOuvertures; ++i) {
+            QProcess tue;
+            lance(tue);
+            QVERIFY(tue.waitForStarted(10000));
+            // From the second half of the start-up to the ports' closing.
+            const qint64 debutUs = ouvertureMs * 500;
+            QThread::usleep(static_cast<unsigned long>(
+                debutUs + hasard.bounded(static_cast<quint32>(debutUs + 25000))));
+            tue.kill();
+            QVERIFY(tue.waitForFinished(10000));
+            for (const QString& v : verrous)
+                if (QFileInfo::exists(v)) {
+                    ++verrousLaisses;
+                    verrousVides += QFileInfo(v).size() == 0;
+                }
+            QProcess suivant;
+            chrono.start();
+            lance(suivant);
+            QVERIFY(suivant.waitForFinished(20000));
+            pireMs = std::max(pireMs, chrono.elapsed());
+            QVERIFY2(suivant.exitCode() == 0 && suivant.readAllStandardOutput() == "ouverts\n",
+                     qPrintable(QStringLiteral("graine %1, arret %2: %3")
+                                    .arg(graine)
+                                    .arg(i + 1)
+                                    .arg(QString::fromLocal8Bit(suivant.readAllStandardError()))));
+            for (const QString& v : verrous)
+                QVERIFY2(!QFileInfo::exists(v), qPrintable(v)); // gone with its ports
+        }
+        ::close(maitre);
+        qInfo("%d stations tuees a l'ouverture (graine %u, ports ouverts en %lld ms): %d verrous "
+              "laisses dont %d vides; la station suivante a ouvert ses ports a chaque fois, en "
+              "%lld ms au plus",
+              kOuvertures, graine, ouvertureMs, verrousLaisses, verrousVides, pireMs);
+    }
+
     void cartes() {
         BancTue banc;
         QVERIFY(banc.dossier.isValid() && banc.atelier.isValid());

@@ -6,6 +6,7 @@
 // from the printer.
 #include "BancServeurImpression.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -56,6 +57,7 @@ qint64 MemoireKio() {
 }
 
 struct Banc : BancServeurImpression {
+    explicit Banc(bool dessine = true) : BancServeurImpression(dessine) {}
     // Turns the station's events until `condition` holds; false after `limiteMs`.
     template <class F> bool Attend(F condition, int limiteMs) {
         QDeadlineTimer limite(limiteMs);
@@ -163,6 +165,81 @@ private slots:
                 QVERIFY(sns.count(c * 100 + k));
         qInfo("%d etiquettes entieres de %d clients, %d clients refuses", int(sns.size()), kClients,
               kRefuses);
+    }
+
+    // Other stations as they print: 50 at once, each connecting, sending its
+    // 20 labels in one go and closing at once; again and again, on one
+    // station. Every label of every burst comes out once and whole, and no
+    // client's connection stays open after its burst.
+    void centRafales() {
+        constexpr int kRafales = 100;
+        constexpr int kClients = 50;
+        constexpr int kLabels = 20;
+        Banc banc(false);
+        std::vector<QByteArray> envois(kClients);
+        for (int c = 0; c < kClients; ++c)
+            for (int k = 0; k < kLabels; ++k)
+                envois[static_cast<size_t>(c)] += Label(c, k);
+        double pireMs = 0;
+        int pire = 0;
+        for (int r = 0; r < kRafales; ++r) {
+            const int avant = banc.imprimante().nombreEtiquettes();
+            std::atomic<int> depart{0};
+            std::atomic<int> rates{0};
+            std::vector<std::thread> fils;
+            QElapsedTimer chrono;
+            chrono.start();
+            for (int c = 0; c < kClients; ++c)
+                fils.emplace_back([&, c] {
+                    while (depart.load() == 0)
+                        std::this_thread::yield();
+                    const int s = ConnecteClient(banc.port);
+                    const QByteArray& tout = envois[static_cast<size_t>(c)];
+                    if (s < 0 || EnvoieTout(s, tout) != tout.size())
+                        ++rates;
+                    if (s >= 0)
+                        ::close(s);
+                });
+            depart = 1;
+            const int attendues = avant + kClients * kLabels;
+            const bool tout = banc.Attend(
+                [&] { return banc.imprimante().nombreEtiquettes() >= attendues; }, 60000);
+            for (std::thread& f : fils)
+                f.join();
+            const double ms = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
+            if (ms > pireMs) {
+                pireMs = ms;
+                pire = r + 1;
+            }
+            QCOMPARE(rates.load(), 0);
+            const QList<EtiquetteImprimee> imprimees = banc.imprimante().etiquettes();
+            std::set<int> sns;
+            for (qsizetype i = avant; i < imprimees.size(); ++i) {
+                const EtiquetteEPL2& e = imprimees[i].contenu;
+                QVERIFY2(e.commandesInconnues.isEmpty() && e.erreurs.isEmpty() &&
+                             e.codesBarres.size() == 1 && e.textes.size() >= 5,
+                         qPrintable(QStringLiteral("rafale %1, etiquette %2 incomplete")
+                                        .arg(r + 1)
+                                        .arg(imprimees[i].numero)));
+                QVERIFY2(sns.insert(SnDe(e)).second,
+                         qPrintable(QStringLiteral("rafale %1: SN %2 imprime deux fois")
+                                        .arg(r + 1)
+                                        .arg(SnDe(e))));
+            }
+            QVERIFY2(tout, qPrintable(QStringLiteral("rafale %1: %2 etiquettes de %3")
+                                          .arg(r + 1)
+                                          .arg(imprimees.size() - avant)
+                                          .arg(kClients * kLabels)));
+            QCOMPARE(static_cast<int>(sns.size()), kClients * kLabels);
+            QVERIFY2(banc.Attend([&] { return banc.servis() == 0; }, 10000),
+                     qPrintable(QStringLiteral("rafale %1: %2 connexions encore ouvertes")
+                                    .arg(r + 1)
+                                    .arg(banc.servis())));
+        }
+        QVERIFY(banc.imprimante().commandesInconnues().isEmpty());
+        qInfo("%d rafales de %d clients x %d etiquettes, toutes entieres; la plus lente: "
+              "rafale %d, %.0f ms",
+              kRafales, kClients, kLabels, pire, pireMs);
     }
 
     // A station that connects and says nothing holds one channel, nobody else.

@@ -5,9 +5,11 @@
 #include "LiaisonImprimante.h"
 #include "PosteTest.h"
 
+#include <QFile>
 #include <QSerialPort>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <arpa/inet.h>
@@ -56,15 +58,19 @@ quint16 PortLibre() {
     return s.serverPort();
 }
 
-// A pseudo-terminal in raw mode; the test reads what reaches its master.
+// A pseudo-terminal in raw mode, reached through a link of its own (its lock
+// file is this test's alone, whatever number the system gives the terminal);
+// the test reads what reaches its master.
 struct Pty {
     int maitre = -1;
+    QTemporaryDir dossier;
     QString esclave;
     Pty() {
-        maitre = posix_openpt(O_RDWR | O_NOCTTY);
+        maitre = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         grantpt(maitre);
         unlockpt(maitre);
-        esclave = QString::fromLocal8Bit(ptsname(maitre));
+        esclave = dossier.filePath(QStringLiteral("imprimante"));
+        QFile::link(QString::fromLocal8Bit(ptsname(maitre)), esclave);
         const int e = ::open(ptsname(maitre), O_RDWR | O_NOCTTY);
         termios t{};
         tcgetattr(e, &t);

@@ -84,9 +84,12 @@ struct BancServeurImpression {
     PosteTest poste;
     quint16 port = 0;
 
-    BancServeurImpression() {
+    // `dessine`: the printer draws every label to a picture, as at the bench
+    // (a load test reads the labels without drawing them).
+    explicit BancServeurImpression(bool dessine = true) {
         OptionsImprimante o;
         o.dossier = dossier.path();
+        o.dessine = dessine;
         fil = std::make_unique<FilImprimanteVirtuelle>(o);
         poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(imprimante().portTcp());
         {
