@@ -16,19 +16,31 @@ fin() {
 }
 trap fin EXIT
 
+# Each waits for its server to be ready, however long a fresh or loaded
+# machine takes, and a server that never comes up is named instead of
+# letting the test meet a half-started desktop.
+attend() { # <what> <condition>
+  local debut=$SECONDS
+  until eval "$2"; do
+    if (( SECONDS - debut > 120 )); then
+      echo "sous_gestionnaire.sh: $1 ne demarre pas" >&2
+      exit 1
+    fi
+    sleep 0.05
+  done
+}
+
 exec 3>"$dossier/ecran"
 Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 1 100); do [ -s "$dossier/ecran" ] && break; sleep 0.05; done
+attend Xvfb '[ -s "$dossier/ecran" ]'
 export DISPLAY=":$(head -n1 "$dossier/ecran")"
 
-openbox --sm-disable >"$dossier/openbox.log" 2>&1 &
+# Openbox runs its start-up command once it manages the screen: claiming the
+# root window comes earlier, before it handles the first windows mapped.
+openbox --sm-disable --startup "touch $dossier/pret" >"$dossier/openbox.log" 2>&1 &
 pids+=($!)
-# The manager is up once it has claimed the root window.
-for _ in $(seq 1 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.05
-done
+attend openbox '[ -e "$dossier/pret" ]'
 
 export QT_QPA_PLATFORM=xcb
 "$@"
