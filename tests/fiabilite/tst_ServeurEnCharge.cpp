@@ -74,8 +74,11 @@ struct Banc : BancServeurImpression {
 
     // The SNs of the labels printed; false, with the reason, when one is not
     // whole (a command not understood, a barcode missing) or printed twice.
-    bool LabelsEntiers(std::set<int>& sns, QString& raison) {
-        for (const EtiquetteImprimee& e : imprimante().etiquettes()) {
+    // `depuis`: the labels printed before it are not looked at.
+    bool LabelsEntiers(std::set<int>& sns, QString& raison, qsizetype depuis = 0) {
+        const QList<EtiquetteImprimee> imprimees = imprimante().etiquettes();
+        for (qsizetype i = depuis; i < imprimees.size(); ++i) {
+            const EtiquetteImprimee& e = imprimees[i];
             if (!e.contenu.commandesInconnues.isEmpty() || !e.contenu.erreurs.isEmpty() ||
                 e.contenu.codesBarres.size() != 1 || e.contenu.textes.size() < 5) {
                 raison =
@@ -212,23 +215,13 @@ private slots:
                 pire = r + 1;
             }
             QCOMPARE(rates.load(), 0);
-            const QList<EtiquetteImprimee> imprimees = banc.imprimante().etiquettes();
             std::set<int> sns;
-            for (qsizetype i = avant; i < imprimees.size(); ++i) {
-                const EtiquetteEPL2& e = imprimees[i].contenu;
-                QVERIFY2(e.commandesInconnues.isEmpty() && e.erreurs.isEmpty() &&
-                             e.codesBarres.size() == 1 && e.textes.size() >= 5,
-                         qPrintable(QStringLiteral("rafale %1, etiquette %2 incomplete")
-                                        .arg(r + 1)
-                                        .arg(imprimees[i].numero)));
-                QVERIFY2(sns.insert(SnDe(e)).second,
-                         qPrintable(QStringLiteral("rafale %1: SN %2 imprime deux fois")
-                                        .arg(r + 1)
-                                        .arg(SnDe(e))));
-            }
+            QString raison;
+            QVERIFY2(banc.LabelsEntiers(sns, raison, avant),
+                     qPrintable(QStringLiteral("rafale %1: ").arg(r + 1) + raison));
             QVERIFY2(tout, qPrintable(QStringLiteral("rafale %1: %2 etiquettes de %3")
                                           .arg(r + 1)
-                                          .arg(imprimees.size() - avant)
+                                          .arg(banc.imprimante().nombreEtiquettes() - avant)
                                           .arg(kClients * kLabels)));
             QCOMPARE(static_cast<int>(sns.size()), kClients * kLabels);
             QVERIFY2(banc.Attend([&] { return banc.servis() == 0; }, 10000),
@@ -236,7 +229,6 @@ private slots:
                                     .arg(r + 1)
                                     .arg(banc.servis())));
         }
-        QVERIFY(banc.imprimante().commandesInconnues().isEmpty());
         qInfo("%d rafales de %d clients x %d etiquettes, toutes entieres; la plus lente: "
               "rafale %d, %.0f ms",
               kRafales, kClients, kLabels, pire, pireMs);
