@@ -1,10 +1,10 @@
 #include "AttribueCartesMeuble.h"
 
 #include "FeuilleMeuble.h"
-#include "FichierTrace.h"
 #include "LiaisonCarte.h"
 #include "PassageJournal.h"
 #include "Temps.h"
+#include "Windows1252.h"
 
 #include <deque>
 

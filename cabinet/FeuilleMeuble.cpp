@@ -3,6 +3,7 @@
 #include "FichierTrace.h"
 #include "LiaisonCarte.h"
 #include "Plateforme.h"
+#include "Windows1252.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "IdentiteCarte.h"
 
-#include "FichierTrace.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
+#include "Windows1252.h"
 
 bool LitCodeNom(const QByteArray& reponse, int& code) {
     if (reponse.isEmpty())

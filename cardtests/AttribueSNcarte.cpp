@@ -2,14 +2,15 @@
 
 #include "EditeEtiquette.h"
 #include "EtapesFlux.h"
-#include "FichierTrace.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "PassageJournal.h"
 #include "Plateforme.h"
 #include "ResultatTest.h"
 #include "Temps.h"
-#include "TestsElementaires.h"
+#include "TestIR.h"
+#include "TestPresenceEA.h"
+#include "Windows1252.h"
 
 #include <QDate>
 

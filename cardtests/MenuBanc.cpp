@@ -1,7 +1,8 @@
 #include "MenuBanc.h"
 
 #include "PassageJournal.h"
-#include "TestsElementaires.h"
+#include "TestIR.h"
+#include "TestPresenceEA.h"
 
 #include <QColor>
 

@@ -5,7 +5,6 @@
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "PassageJournal.h"
-#include "TestsElementaires.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "TestIR.h"
 
+#include "ChampsReponse.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "Temps.h"
-#include "TestsElementaires.h"
 
 #include <QCoreApplication>
 #include <charconv>

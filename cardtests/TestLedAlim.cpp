@@ -1,8 +1,9 @@
 #include "TestLedAlim.h"
 
+#include "ChampsReponse.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
-#include "TestsElementaires.h"
+#include "TestPresenceEA.h"
 
 #include <cmath>
 

@@ -11,7 +11,10 @@
 #include "Plateforme.h"
 #include "ResultatTest.h"
 #include "Temps.h"
-#include "TestsElementaires.h"
+#include "TestIR.h"
+#include "TestLedAlim.h"
+#include "TestPresenceEA.h"
+#include "TypesRail.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -21,7 +24,6 @@
 namespace {
 
 const QString CR = QStringLiteral("\r");
-const char* const kProprieteDernierType = "DernierTypePlateau";
 
 enum class Fin {
     Normale,
@@ -300,23 +302,7 @@ Fin Deroule(Poste& poste, const QString& typeDemande, PassageJournal& journal) {
 } // namespace
 
 QString DernierTypePlateau(const Poste& poste) {
-    return poste.property(kProprieteDernierType).toString();
-}
-
-QString LettreTypePlateau(const QString& typeRail) {
-    static const QList<std::pair<QString, QString>> lettres = {
-        {QStringLiteral("R08S"), QStringLiteral("A")},
-        {QStringLiteral("R13"), QStringLiteral("B")},
-        {QStringLiteral("R15"), QStringLiteral("C")},
-        {QStringLiteral("R08"), QStringLiteral("D")},
-        {QStringLiteral("R30"), QStringLiteral("E")},
-        {QStringLiteral("R11"), QStringLiteral("F")},
-        {QStringLiteral("R18"), QStringLiteral("G")},
-        {QStringLiteral("R21"), QStringLiteral("H")}};
-    for (const auto& [type, lettre] : lettres)
-        if (type == typeRail)
-            return lettre;
-    return QStringLiteral("0");
+    return poste.memoire.dernierTypePlateau;
 }
 
 void BtTestPlateauSeul_Click(Poste& poste) {
@@ -328,7 +314,7 @@ void BtTestPlateauSeul_Click(Poste& poste) {
     if (reponse.isEmpty())
         return;
     const QString typeDemande = reponse.toUpper();
-    poste.setProperty(kProprieteDernierType, typeDemande);
+    poste.memoire.dernierTypePlateau = typeDemande;
 
     poste.MontreBtCancel(true);
     PassageJournal journal(poste, QStringLiteral("TestPlateauSeul"));

@@ -11,6 +11,3 @@ void BtTestPlateauSeul_Click(Poste& poste);
 
 // The type typed at the last run, offered as the next default; empty at first.
 QString DernierTypePlateau(const Poste& poste);
-
-// Letter of the tray type on its label ("R08S" "A" ... "R21" "H", else "0").
-QString LettreTypePlateau(const QString& typeRail);

@@ -1,9 +1,9 @@
 #include "TestPresenceEA.h"
 
+#include "ChampsReponse.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "Temps.h"
-#include "TestsElementaires.h"
 #include "TypesRail.h"
 
 QString MotifQuatreOctets(const QByteArray& reponse, int& compteur) {

@@ -55,3 +55,19 @@ QString ListeEAnonConformes(const QString& motif, const QString& typeRail) {
             liste += QStringLiteral("-%1").arg(33 - i, 2, 10, QLatin1Char('0'));
     return liste;
 }
+
+QString LettreTypePlateau(const QString& typeRail) {
+    static const QList<std::pair<QString, QString>> lettres = {
+        {QStringLiteral("R08S"), QStringLiteral("A")},
+        {QStringLiteral("R13"), QStringLiteral("B")},
+        {QStringLiteral("R15"), QStringLiteral("C")},
+        {QStringLiteral("R08"), QStringLiteral("D")},
+        {QStringLiteral("R30"), QStringLiteral("E")},
+        {QStringLiteral("R11"), QStringLiteral("F")},
+        {QStringLiteral("R18"), QStringLiteral("G")},
+        {QStringLiteral("R21"), QStringLiteral("H")}};
+    for (const auto& [type, lettre] : lettres)
+        if (type == typeRail)
+            return lettre;
+    return QStringLiteral("0");
+}

@@ -8,7 +8,7 @@ struct TypeRail {
     QString code;  // "R08", "R08S", ...
     QString motif; // 32 characters, EA 32 first, EA 1 last
     int nombreEA;
-    int seuilBas;  // detection parameters sent with I..E
+    int seuilBas; // detection parameters sent with I..E
     int seuilHaut;
 };
 
@@ -22,3 +22,6 @@ QString IdentifieTypeRail(const QString& motif, int nombreUns);
 void ParametresDetection(const QString& typeDemande, int& seuilBas, int& seuilHaut);
 
 QString ListeEAnonConformes(const QString& motif, const QString& typeRail);
+
+// Letter of the tray type on its label ("R08S" "A" ... "R21" "H", else "0").
+QString LettreTypePlateau(const QString& typeRail);

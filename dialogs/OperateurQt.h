@@ -17,8 +17,6 @@ public:
                    const QString& defaut = {}) override;
     QString MotDePasse(const QString& titre, const QString& entete) override;
 
-    void changeParent(QWidget* parent) { parent_ = parent; }
-
 private:
     QPointer<QWidget> parent_;
 };

@@ -31,7 +31,6 @@ public:
     QString cleImage() const { return cleImage_; }    // stock key matched, upper case; else empty
     QString fichierImage() const { return fichier_; } // picture file loaded, else empty
     bool imageAffichee() const;                       // Picture1 holds a picture
-    bool estAffiche() const { return isVisible(); }
     bool minuterieActive() const;
     int intervalleMinuterie() const;
 

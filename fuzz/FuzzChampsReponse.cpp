@@ -1,7 +1,9 @@
 // The decimal and hexadecimal fields of card replies, the presence pattern
 // built from them and the rail type it names, and the IR power readings.
+#include "ChampsReponse.h"
 #include "Fuzz.h"
-#include "TestsElementaires.h"
+#include "TestIR.h"
+#include "TestPresenceEA.h"
 #include "TrameCarte.h"
 #include "TypesRail.h"
 

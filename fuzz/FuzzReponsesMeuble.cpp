@@ -1,8 +1,8 @@
 // The cabinet assignment's answers: the tray numbers and SNs the operator
 // types, the tray list lines, and the cards' presence and identity replies.
-#include "FichierTrace.h"
 #include "Fuzz.h"
 #include "Meuble.h"
+#include "Windows1252.h"
 
 #include <climits>
 

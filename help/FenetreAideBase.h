@@ -11,7 +11,6 @@ class FenetreAideBase : public QWidget {
     Q_OBJECT
 public:
     QLabel* inf() const { return inf_; }
-    QPushButton* boutonFermer() const { return fermer_; }
     QLabel* image() const { return image_; } // nullptr when the window has none
 
 protected:

@@ -1,6 +1,6 @@
 #include "EnvoiJournal.h"
 
-#include "Journal.h"
+#include "JournalPoste.h"
 #include "Poste.h"
 
 #include <exception>
@@ -8,14 +8,19 @@
 EnvoiJournal::EnvoiJournal(Poste& poste, const ServeurJournal& serveur)
     : QObject(&poste), poste_(poste), serveur_(serveur) {
     setObjectName(QStringLiteral("EnvoiJournal"));
+    poste.liens.journal = this;
     minuterie_.setInterval(kIntervalleMs);
     connect(&minuterie_, &QTimer::timeout, this, &EnvoiJournal::tic);
     minuterie_.start();
 }
 
+EnvoiJournal::~EnvoiJournal() {
+    if (poste_.liens.journal == this)
+        poste_.liens.journal = nullptr;
+}
+
 EnvoiJournal* EnvoiJournal::de(const Poste& poste) {
-    return poste.findChild<EnvoiJournal*>(QStringLiteral("EnvoiJournal"),
-                                          Qt::FindDirectChildrenOnly);
+    return poste.liens.journal;
 }
 
 void EnvoiJournal::tic() {

@@ -16,6 +16,7 @@ class EnvoiJournal : public QObject {
 public:
     // A child of the context, which deletes it.
     EnvoiJournal(Poste& poste, const ServeurJournal& serveur);
+    ~EnvoiJournal() override;
     // The context's, or nullptr when it has no server.
     static EnvoiJournal* de(const Poste& poste);
 
@@ -25,7 +26,6 @@ public:
     // Time between two tries while the station is idle.
     static constexpr int kIntervalleMs = 30000;
     void intervalle(int ms) { minuterie_.setInterval(ms); }
-    bool joignable() const { return !enPanne_; }
     QString etat() const { return etat_; }
 
 signals:

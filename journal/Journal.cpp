@@ -1,7 +1,5 @@
 #include "Journal.h"
 
-#include "EnvoiJournal.h"
-#include "Poste.h"
 #include "ServeurJournal.h"
 
 #include <QDir>
@@ -9,15 +7,11 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardPaths>
-#include <QSysInfo>
 #include <QUuid>
 #include <QVariant>
 #include <atomic>
 
 namespace {
-
-const char* const kProprieteChemin = "CheminJournal";
 
 // What differs between the station's file and the factory server; the rest
 // of the schema and every query are the same SQL on both.
@@ -384,22 +378,6 @@ QString TexteIssue(IssuePassage issue) {
 
 namespace Journal {
 
-QString Chemin(const Poste& poste) {
-    const QString propre = poste.property(kProprieteChemin).toString();
-    if (!propre.isEmpty())
-        return propre;
-    const QString env = qEnvironmentVariable("CALVANET_JOURNAL");
-    if (!env.isEmpty())
-        return env;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/calvanet/journal-") + QSysInfo::machineHostName() +
-           QStringLiteral(".sqlite");
-}
-
-void FixeChemin(Poste& poste, const QString& chemin) {
-    poste.setProperty(kProprieteChemin, chemin);
-}
-
 bool Prepare(const QString& chemin, QString* erreur) {
     Connexion c(chemin);
     return OuvreFichier(c.db(), chemin, erreur);
@@ -502,39 +480,23 @@ int EnvoieEnAttente(const QString& chemin, const ServeurJournal& serveur, QStrin
     return envoyes;
 }
 
-bool Enregistre(Poste& poste, const PassageEnregistre& passage, QString* erreur) {
-    return Enregistre(poste, QList<PassageEnregistre>{passage}, erreur);
-}
-
-bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages, QString* erreur) {
-    EnvoiJournal* envoi = EnvoiJournal::de(poste);
-    if (!Enregistre(Chemin(poste), passages, erreur, envoi != nullptr))
-        return false;
-    if (envoi)
-        envoi->envoie();
-    return true;
-}
-
-void FixeServeur(Poste& poste, const ServeurJournal& serveur) {
-    delete EnvoiJournal::de(poste);
-    new EnvoiJournal(poste, serveur);
-}
-
 } // namespace Journal
 
-LectureJournal::LectureJournal(const Poste& poste) : nom_(NomConnexion()) {
-    if (const EnvoiJournal* envoi = EnvoiJournal::de(poste)) {
-        serveur_ = true;
-        source_ = envoi->serveur().affiche();
-        QSqlDatabase db = QSqlDatabase::addDatabase(kPostgres.pilote, nom_);
-        envoi->serveur().configure(db);
-    } else {
-        prepareFichier(Journal::Chemin(poste));
-    }
+LectureJournal::LectureJournal() : nom_(NomConnexion()) {}
+
+LectureJournal::LectureJournal(const QString& fichier) : LectureJournal() {
+    prepareFichier(fichier);
 }
 
-LectureJournal::LectureJournal(const QString& fichier) : nom_(NomConnexion()) {
-    prepareFichier(fichier);
+LectureJournal::LectureJournal(const ServeurJournal& serveur) : LectureJournal() {
+    prepareServeur(serveur);
+}
+
+void LectureJournal::prepareServeur(const ServeurJournal& serveur) {
+    serveur_ = true;
+    source_ = serveur.affiche();
+    QSqlDatabase db = QSqlDatabase::addDatabase(kPostgres.pilote, nom_);
+    serveur.configure(db);
 }
 
 void LectureJournal::prepareFichier(const QString& fichier) {

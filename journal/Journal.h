@@ -9,6 +9,8 @@
 // did not take waits there and goes at the next record or when the station is
 // idle (EnvoiJournal.h). Each record carries an id made on the station, unique
 // on the server, so that a send repeated after a lost answer adds nothing.
+// This is the store, on a file or a server named; how a station uses it (its
+// file, its server) is JournalPoste.h.
 #include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
@@ -51,12 +53,6 @@ namespace Journal {
 // The schema this program writes; older files are brought up to it on open.
 inline constexpr int kVersionSchema = 3;
 
-// The journal file: the environment variable CALVANET_JOURNAL when set, else
-// journal-<host>.sqlite under $XDG_DATA_HOME/calvanet (~/.local/share/calvanet).
-// A context may carry its own (FixeChemin), as tests and the demo do.
-QString Chemin(const Poste& poste);
-void FixeChemin(Poste& poste, const QString& chemin);
-
 // Creates the file on first use, migrates an older schema, and writes the run
 // in one transaction. False, with the reason in `erreur`, when the file cannot
 // be written (corrupted, not a journal, newer schema, read-only).
@@ -85,23 +81,17 @@ int EnAttente(const QString& chemin, QString* erreur = nullptr);
 // when the server or the file failed (what was sent before stays sent).
 int EnvoieEnAttente(const QString& chemin, const ServeurJournal& serveur, QString* erreur);
 
-// The station's way: its file, then its server when it has one (FixeServeur).
-// False only when the record could not be kept at all.
-bool Enregistre(Poste& poste, const PassageEnregistre& passage, QString* erreur);
-bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages, QString* erreur);
-
-// From bd=: every record of this station goes to the server from now on.
-void FixeServeur(Poste& poste, const ServeurJournal& serveur);
-
 } // namespace Journal
 
-// A connection to read the journal, for the figures, removed with it: the
-// station's server when it has one, else the station's file; or a file named.
-// A file is opened read-only and a missing one is not created.
+// A connection to read the journal, for the figures, removed with it: a file
+// named, or a server; for a station, its server when it has one, else its
+// file (JournalPoste.cpp). A file is opened read-only and a missing one is not
+// created.
 class LectureJournal {
 public:
     explicit LectureJournal(const Poste& poste);
     explicit LectureJournal(const QString& fichier);
+    explicit LectureJournal(const ServeurJournal& serveur);
     ~LectureJournal();
     LectureJournal(const LectureJournal&) = delete;
     LectureJournal& operator=(const LectureJournal&) = delete;
@@ -113,7 +103,9 @@ public:
     QString source() const { return source_; }
 
 private:
+    LectureJournal();
     void prepareFichier(const QString& fichier);
+    void prepareServeur(const ServeurJournal& serveur);
 
     QString nom_, source_;
     bool serveur_ = false;

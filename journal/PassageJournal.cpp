@@ -1,5 +1,6 @@
 #include "PassageJournal.h"
 
+#include "JournalPoste.h"
 #include "Operateur.h"
 #include "Poste.h"
 
@@ -9,13 +10,11 @@
 
 namespace {
 
-const char* const kProprieteSignale = "JournalSignale";
-
 void Signale(Poste& poste, const QString& chemin, const QString& erreur) {
     // Once per station: the operator is told, then left to produce.
-    if (poste.property(kProprieteSignale).toBool())
+    if (poste.memoire.journalSignale)
         return;
-    poste.setProperty(kProprieteSignale, true);
+    poste.memoire.journalSignale = true;
     poste.operateur().Boite(
         QStringLiteral("Le journal de production ne peut pas etre ecrit:\r") + chemin +
             QStringLiteral("\r") + erreur +

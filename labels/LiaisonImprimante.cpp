@@ -1,7 +1,7 @@
 #include "LiaisonImprimante.h"
 
-#include "FichierTrace.h"
 #include "TransportsImprimante.h"
+#include "Windows1252.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -157,12 +157,6 @@ void LiaisonImprimante::FermeWSclient() {
 
 bool LiaisonImprimante::transportOuvert() const {
     return transport_ && transport_->estOuvert();
-}
-
-bool LiaisonImprimante::ConnecteTcpAvantEtiquette(int delaiMs) {
-    choisitTransport();
-    TransportTcp* tcp = transportTcp();
-    return tcp && tcp->connecteAvantEtiquette(delaiMs);
 }
 
 // ---- the station's entry points ----

@@ -32,14 +32,6 @@ void FermePortImprimante(Poste& poste);
 
 // TexteEtatSocket, with the socket states, is in EtatSocket.h.
 
-// Texts shown by the link that are its own (not in the message table).
-namespace TextesLiaison {
-inline const QString demandeClose = QStringLiteral("demande close");
-inline const QString essai = QStringLiteral("essai : ");
-inline const QString nonFatale = QStringLiteral("Erreur non fatale dans OuvrePortImprimante");
-inline const QString erreurFerme = QStringLiteral("Erreur FermePortImprimante");
-} // namespace TextesLiaison
-
 class LiaisonImprimante : public QObject {
     Q_OBJECT
 public:
@@ -80,10 +72,6 @@ public:
     // Whether the chosen transport holds its port, file or connection open
     // (every label closes it at its end).
     bool transportOuvert() const;
-    // Tests: connects the client socket of the TCP target ahead of any label,
-    // as a connection still up from before, and waits for it at most
-    // `delaiMs`; true once connected.
-    bool ConnecteTcpAvantEtiquette(int delaiMs);
 
 private:
     // The transport of the current printer target, chosen again only when

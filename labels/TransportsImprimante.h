@@ -15,6 +15,14 @@
 
 class QTcpSocket;
 
+// Texts shown by the link that are its own (not in the message table).
+namespace TextesLiaison {
+inline const QString demandeClose = QStringLiteral("demande close");
+inline const QString essai = QStringLiteral("essai : ");
+inline const QString nonFatale = QStringLiteral("Erreur non fatale dans OuvrePortImprimante");
+inline const QString erreurFerme = QStringLiteral("Erreur FermePortImprimante");
+} // namespace TextesLiaison
+
 class TransportImprimante {
 public:
     virtual ~TransportImprimante() = default;

@@ -5,9 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-QByteArray VersWindows1252(const QString& texte); // unmappable characters become "?"
-QString DepuisWindows1252(const QByteArray& octets);
-
 // Appends `ligne` + CR LF, flushed to disk before returning. False, with a
 // readable reason, when the file cannot be opened or written.
 bool AjouteLigneTrace(const QString& chemin, const QString& ligne, QString* erreur = nullptr);

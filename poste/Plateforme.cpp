@@ -19,7 +19,15 @@
 #include <unistd.h>
 #endif
 
+#include <QTextStream>
+#include <cstdio>
+
+#ifndef Q_OS_WIN
+#include <termios.h>
+#endif
+
 #ifdef Q_OS_WIN
+#include <io.h>
 #include <windows.h>
 #endif
 
@@ -359,6 +367,52 @@ bool LanceProgramme(const QString& programme, const QStringList& arguments,
     if (erreur)
         *erreur = processus.errorString();
     return false;
+}
+
+bool SurWindows() {
+#ifdef Q_OS_WIN
+    return true;
+#else
+    return false;
+#endif
+}
+
+bool SynchroniseSurDisque(QFile& fichier) {
+    if (!fichier.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return _commit(fichier.handle()) == 0;
+#else
+    return ::fsync(fichier.handle()) == 0;
+#endif
+}
+
+bool EntreeEstTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stdin)) != 0;
+#else
+    return ::isatty(STDIN_FILENO) != 0;
+#endif
+}
+
+QString LitLigneSansEcho(QTextStream& entree, bool* echoCoupe) {
+#ifdef Q_OS_WIN
+    *echoCoupe = false;
+    return entree.readLine();
+#else
+    termios avant{};
+    const bool terminal = ::tcgetattr(STDIN_FILENO, &avant) == 0;
+    if (terminal) {
+        termios sansEcho = avant;
+        sansEcho.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &sansEcho);
+    }
+    const QString ligne = entree.readLine();
+    if (terminal)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &avant);
+    *echoCoupe = terminal;
+    return ligne;
+#endif
 }
 
 } // namespace Plateforme

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+class QFile;
+class QTextStream;
+
 namespace Plateforme {
 
 // Card or printer port given as a number ("3") or a device path
@@ -71,5 +74,19 @@ bool LanceProgramme(const QString& programme, const QStringList& arguments,
 enum class ModeFenetre { Normale, Reduite };
 bool LanceProgramme(const QString& programme, const QStringList& arguments,
                     const QString& dossierCourant, ModeFenetre mode, QString* erreur = nullptr);
+
+// Whether this is Windows: only for what a test expects of the mapping.
+bool SurWindows();
+
+// Writes what the file has written (flushed) through to the disk.
+bool SynchroniseSurDisque(QFile& fichier);
+
+// Whether the standard input is a terminal (someone typing).
+bool EntreeEstTerminal();
+
+// One line of the standard input, not shown while typed when it is a
+// terminal; `echoCoupe` tells whether the echo was cut (the typed line end
+// was then not shown either).
+QString LitLigneSansEcho(QTextStream& entree, bool* echoCoupe);
 
 } // namespace Plateforme

@@ -37,10 +37,7 @@ Poste::~Poste() = default;
 
 void Poste::AfficheInfo(const QString& texte) {
     info_ = texte;
-    // A station runs for days: keep the recent past only.
-    if (historiqueInfo.size() >= kHistoriqueMax)
-        historiqueInfo.remove(0, kHistoriqueMax / 2);
-    historiqueInfo << texte;
+    emit infoAffichee(texte);
 }
 
 void Poste::CouleurInfo(const QColor& fond) {
@@ -64,10 +61,7 @@ void Poste::CouleurBtCancel(const QColor& couleur) {
 }
 
 bool Poste::Message(const QString& texte, int dureeMs, const QString& image) {
-    if (historiqueMessages.size() >= static_cast<size_t>(kHistoriqueMax))
-        historiqueMessages.erase(historiqueMessages.begin(),
-                                 historiqueMessages.begin() + kHistoriqueMax / 2);
-    historiqueMessages.push_back({texte, dureeMs, image});
+    emit messageAffiche(texte, dureeMs, image);
     return !(texte.isEmpty() && image.isEmpty());
 }
 

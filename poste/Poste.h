@@ -2,8 +2,9 @@
 // The station context: settings fixed at start-up, the stop flag, the status
 // label, the cancel button, the picture message window, the operator and the
 // one way out of the program. Workflows only see this, never the widgets.
-// The base class records what it is asked to show, which is all a test
-// needs; the main window overrides it to show the same on screen.
+// The base class keeps the current state of what it is asked to show and
+// announces each change; the main window overrides it to show the same on
+// screen.
 #include "Operateur.h"
 
 #include <QColor>
@@ -44,6 +45,7 @@ QString NomProgramme(); // "Calvanet": the title of boxes without a title of the
 class LiaisonCarte;
 class LiaisonImprimante;
 class ServeurImpression;
+class EnvoiJournal;
 
 // Thrown by FinProgramme when the process was not stopped (tests), so that
 // nothing after an end path runs.
@@ -67,13 +69,23 @@ public:
 
     // The links this station owns. Their libraries stand above this one, so
     // each creates its own on first use (LiaisonCarte::de, ...) as a child of
-    // the context, which deletes it.
+    // the context, which deletes it. The journal's sender is there only when
+    // the station has a factory server.
     struct Liens {
         LiaisonCarte* carte = nullptr;
         LiaisonImprimante* imprimante = nullptr;
         ServeurImpression* serveur = nullptr;
+        EnvoiJournal* journal = nullptr;
     };
     Liens liens;
+
+    // What the services and workflows above keep from one run to the next.
+    struct Memoire {
+        QString cheminJournal;       // this context's journal file; empty: the default one
+        bool journalSignale = false; // the operator was told the journal cannot be written
+        QString dernierTypePlateau;  // the rail type last typed for the single tray test
+    };
+    Memoire memoire;
 
     // The job guard: runs a click handler of any window. An end of the
     // program requested inside it stops it there; an unexpected failure is
@@ -113,8 +125,6 @@ public:
     virtual void CouleurInfo(const QColor& fond);
     QString info() const { return info_; }
     QColor couleurInfo() const { return couleurInfo_; }
-    static constexpr int kHistoriqueMax = 20000;
-    QStringList historiqueInfo; // the texts shown, in order (the most recent ones)
 
     // Label `LblDernierSN`.
     virtual void AfficheDernierSN(const QString& texte);
@@ -133,12 +143,6 @@ public:
     // the window is shown.
     virtual bool Message(const QString& texte, int dureeMs = 0, const QString& image = {});
     void FermeMessage() { Message(QString(), 0, QString()); }
-    struct MessageAffiche {
-        QString texte;
-        int dureeMs;
-        QString image;
-    };
-    std::vector<MessageAffiche> historiqueMessages; // the calls, in order (the most recent ones)
 
     // Closing steps (print-server shutdown, message window), registered by the
     // services that need them; run once, in registration order.
@@ -150,6 +154,12 @@ public:
     [[noreturn]] void FinProgramme(int code);
     std::function<void(int)> arretProcessus;
     int finsDemandees = 0;
+
+signals:
+    // Each status text and picture message, as asked, for whoever watches the
+    // station (tests keep their history).
+    void infoAffichee(const QString& texte);
+    void messageAffiche(const QString& texte, int dureeMs, const QString& image);
 
 private:
     Operateur* operateur_;

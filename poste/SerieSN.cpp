@@ -1,6 +1,7 @@
 #include "SerieSN.h"
 
 #include "FichierTrace.h"
+#include "Windows1252.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

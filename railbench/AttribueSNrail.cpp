@@ -5,7 +5,6 @@
 #include "ModuleTraductions.h"
 #include "Plateforme.h"
 #include "SerieSN.h"
-#include "TestPlateauSeul.h"
 #include "TypesRail.h"
 
 #include <QDate>

@@ -1,15 +1,15 @@
 #include "TestRailsMeuble.h"
 
 #include "AttribueSNrail.h"
-#include "FichierTrace.h"
+#include "ChampsReponse.h"
 #include "LiaisonCarte.h"
 #include "ModuleTraductions.h"
 #include "PassageJournal.h"
 #include "SerieSN.h"
 #include "Temps.h"
 #include "TestPresenceEA.h"
-#include "TestsElementaires.h"
 #include "TypesRail.h"
+#include "Windows1252.h"
 
 #include <QDateTime>
 #include <algorithm>

@@ -15,7 +15,7 @@
 
 #include "EnvoiJournal.h"
 #include "FichierTrace.h"
-#include "Journal.h"
+#include "JournalPoste.h"
 #include "ModuleTraductions.h"
 #include "Plateforme.h"
 #include "ServeurImpression.h"

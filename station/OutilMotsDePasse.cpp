@@ -6,21 +6,13 @@
 // program when it exists (a build folder), else /etc/calvanet/operateurs.mdp,
 // created with its folder (an installation's first run, as root).
 #include "MotsDePasseOperateurs.h"
+#include "Plateforme.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 #include <cstdio>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <termios.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -31,23 +23,11 @@ QTextStream& Sortie() {
 
 // One line typed without echo when stdin is a terminal.
 QString LitCache(QTextStream& entree) {
-#ifndef Q_OS_WIN
-    termios avant{};
-    const bool terminal = tcgetattr(STDIN_FILENO, &avant) == 0;
-    if (terminal) {
-        termios sansEcho = avant;
-        sansEcho.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        tcsetattr(STDIN_FILENO, TCSANOW, &sansEcho);
-    }
-    const QString ligne = entree.readLine();
-    if (terminal) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &avant);
+    bool echoCoupe = false;
+    const QString ligne = Plateforme::LitLigneSansEcho(entree, &echoCoupe);
+    if (echoCoupe)
         Sortie() << Qt::endl;
-    }
     return ligne;
-#else
-    return entree.readLine();
-#endif
 }
 
 } // namespace
@@ -72,7 +52,7 @@ int main(int argc, char* argv[]) {
 
     QTextStream entree(stdin);
     QList<std::pair<QChar, QString>> motsDePasse;
-    if (isatty(fileno(stdin))) {
+    if (Plateforme::EntreeEstTerminal()) {
         Sortie() << "Mot de passe de chaque code operateur (ENTER vide : pas d'operateur)"
                  << Qt::endl;
         for (const DroitsOperateur& d : TableOperateurs()) {

@@ -1,7 +1,7 @@
 #include "StatistiquesProduction.h"
 
 #include "AuPremierPlan.h"
-#include "Journal.h"
+#include "JournalPoste.h"
 #include "Poste.h"
 
 #include <QBarCategoryAxis>

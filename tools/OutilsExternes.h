@@ -13,9 +13,6 @@ void BtProgrammateurSETUP_Click(Poste& poste);
 
 // "PROGRAMMER UNE CARTE": icprog.exe -l<FichierProg> -p -i, from CheminProg.
 void ProgrammeCarteIcprog(Poste& poste);
-inline void BtProgTestPlateau_Click(Poste& poste) {
-    ProgrammeCarteIcprog(poste);
-}
 
 // "Uploader Firmware": Televerseur.exe Com=<card port>.
 void BtUploader_Click(Poste& poste);

@@ -129,10 +129,6 @@ void BusSimule::stop() {
     lien_.clear();
 }
 
-bool BusSimule::enMarche() const {
-    return fil_.joinable();
-}
-
 QString BusSimule::cheminPeripherique() const {
     return lien_.isEmpty() ? esclave_ : lien_;
 }
@@ -155,11 +151,6 @@ std::vector<CarteSimulee> BusSimule::cartes() const {
 CarteSimulee BusSimule::carte(int indice) const {
     std::lock_guard<std::mutex> l(verrou_);
     return cartes_.at(static_cast<size_t>(indice));
-}
-
-void BusSimule::videCartes() {
-    std::lock_guard<std::mutex> l(verrou_);
-    cartes_.clear();
 }
 
 void BusSimule::setCadence9600(bool oui) {

@@ -40,7 +40,6 @@ public:
     // name no other bus has, whatever terminal number the system gave.
     bool start(const QString& lien = {}, QString* erreur = nullptr);
     void stop();
-    bool enMarche() const;
 
     // The device the station opens: the link when one was asked for.
     QString cheminPeripherique() const;
@@ -50,7 +49,6 @@ public:
     void modifieCartes(const std::function<void(std::vector<CarteSimulee>&)>& action);
     std::vector<CarteSimulee> cartes() const;
     CarteSimulee carte(int indice) const;
-    void videCartes();
 
     // Paces replies at 9600 baud (about 1.04 ms a character); instant otherwise.
     void setCadence9600(bool oui);

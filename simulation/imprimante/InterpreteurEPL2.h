@@ -44,7 +44,6 @@ public:
     // Feeds raw bytes (Windows-1252); returns every label completed by a
     // print command, one per copy.
     QList<EtiquetteEPL2> ajoute(const QByteArray& octets);
-    const EtiquetteEPL2& enCours() const { return courante_; }
 
 private:
     void commande(const QString& ligne, QList<EtiquetteEPL2>& imprimees);

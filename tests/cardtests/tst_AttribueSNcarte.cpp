@@ -1,4 +1,3 @@
-// labels: integration
 // Serial number assignment on the simulated card bus: frames on the wire,
 // "SNcarte.txt" byte for byte, the label bytes, and the boxes shown.
 #include "AttribueSNcarte.h"

@@ -1,4 +1,3 @@
-// labels: integration
 // The three quick tests of the "fonctions" menu on the simulated card bus:
 // the boxes shown and the status label left behind.
 #include "BancCarte.h"

@@ -1,4 +1,3 @@
-// labels: integration
 // Card renaming on the simulated card bus: the addresses on the wire, the
 // name left in the card, the report, and the two input boxes.
 #include "BancCarte.h"

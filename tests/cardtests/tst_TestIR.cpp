@@ -1,9 +1,8 @@
-// labels: integration
 // IR auto-test and IR monitoring on the simulated card bus: frames on the
 // wire, result texts, status label texts and colours.
 #include "BancCarte.h"
 #include "LiaisonCarte.h"
-#include "TestsElementaires.h"
+#include "TestIR.h"
 
 #include <QTimer>
 #include <QtTest>

@@ -1,6 +1,6 @@
-// labels: unit
 // The IR power conversion, as a percentage and in milliamps.
-#include "TestsElementaires.h"
+#include "ChampsReponse.h"
+#include "TestIR.h"
 
 #include <QtTest>
 

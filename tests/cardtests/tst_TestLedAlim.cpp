@@ -1,8 +1,7 @@
-// labels: integration
 // Rear LED presence and supply voltage on the simulated card bus.
 #include "BancCarte.h"
 #include "LiaisonCarte.h"
-#include "TestsElementaires.h"
+#include "TestLedAlim.h"
 
 #include <QtTest>
 

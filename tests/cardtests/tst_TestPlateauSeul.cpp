@@ -1,4 +1,3 @@
-// labels: integration
 // The single tray test on the simulated card bus: what is fired and lit, the
 // record in "TestPlateauSeul.txt", the tray label, the discharge loop.
 #include "BancCarte.h"

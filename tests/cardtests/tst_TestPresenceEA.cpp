@@ -1,10 +1,9 @@
-// labels: integration
 // EA presence on the simulated card bus: the detection parameters sent for
 // each rail type, the pause before reading, the pattern and the result texts.
 #include "BancCarte.h"
 #include "LiaisonCarte.h"
 #include "Temps.h"
-#include "TestsElementaires.h"
+#include "TestPresenceEA.h"
 
 #include <QtTest>
 

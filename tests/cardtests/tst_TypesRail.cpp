@@ -1,9 +1,8 @@
-// labels: unit
 // The rail-type table against the documented one (types_rail.tsv), and the
 // helpers that read the card's replies.
+#include "ChampsReponse.h"
 #include "TableTsv.h"
-#include "TestPlateauSeul.h"
-#include "TestsElementaires.h"
+#include "TestPresenceEA.h"
 #include "TypesRail.h"
 
 #include <QtTest>

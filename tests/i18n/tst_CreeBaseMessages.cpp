@@ -186,7 +186,8 @@ private slots:
     void listeDuProgramme() {
         BaseTest base(QStringLiteral("trad.mdb"), false);
         QProcess commande;
-        commande.start(qEnvironmentVariable("CALVANET_BUILD") + "/tools/calvanet-listemessages",
+        commande.start(qEnvironmentVariable("CALVANET_BUILD") +
+                           "/i18n/outils/calvanet-listemessages",
                        {base.chemin()});
         QVERIFY(commande.waitForFinished(20000));
         QCOMPARE(commande.exitCode(), 0);

@@ -1,9 +1,8 @@
-// labels: integration
 // The journal file: created on first use, a run written whole, an older
 // journal brought up to date, and files it must not write (a damaged file,
 // another program's database, a newer journal) left byte for byte as they
 // were, with one box and the run going on.
-#include "Journal.h"
+#include "JournalPoste.h"
 #include "LecteurSqlite.h"
 #include "PassageJournal.h"
 #include "PosteTest.h"

@@ -1,10 +1,9 @@
-// labels: integration
 // The workflows that test many cards at once keep one record per card: the
 // rail bench one per rail, with the SN the rail got; the cabinet assignment
 // one per tray. Each record tells how that card's run ended.
 #include "BancMeuble.h"
 #include "BancRails.h"
-#include "Journal.h"
+#include "JournalPoste.h"
 #include "LecteurSqlite.h"
 #include "TestRailsMeuble.h"
 

@@ -1,10 +1,9 @@
-// labels: integration
 // The card workflows on the simulated bench write one journal record per
 // run, whatever its end, with its measurements and their limits; a journal
 // that cannot be written costs one box and nothing else.
 #include "AttribueSNcarte.h"
 #include "BancCarte.h"
-#include "Journal.h"
+#include "JournalPoste.h"
 #include "LecteurSqlite.h"
 #include "MenuBanc.h"
 #include "TestPlateauSeul.h"

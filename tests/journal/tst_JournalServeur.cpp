@@ -1,11 +1,10 @@
-// labels: integration
 // The factory journal on a real PostgreSQL server, started by this test in a
 // throwaway cluster as an unprivileged user: the bd= value, the schema made
 // and migrated on the server, four stations writing at once, and the server
 // stopped in the middle of a series and started again, every record arriving
 // once. What the server holds is read back by psql, not by the code under test.
 #include "EnvoiJournal.h"
-#include "Journal.h"
+#include "JournalPoste.h"
 #include "LecteurSqlite.h"
 #include "PosteTest.h"
 #include "ServeurJournal.h"

@@ -1,4 +1,3 @@
-// labels: integration
 // The figures of a journal of known content, worked out by hand: first-pass
 // yield by day and by workflow, the failure Pareto, the measurement values
 // against their limits, and the records exported to a spreadsheet file.

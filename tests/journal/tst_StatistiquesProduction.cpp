@@ -1,10 +1,10 @@
-// labels: integration
 // The window "Statistiques de production", opened from the main window's
 // menu on a journal of known content: the figures as the charts draw them
 // (axis labels, bar values, the limits' lines), the filters, and the CSV
 // export read back.
 #include "BancFenetre.h"
 #include "JournalConnu.h"
+#include "JournalPoste.h"
 #include "StatistiquesProduction.h"
 #include "TracesTest.h"
 

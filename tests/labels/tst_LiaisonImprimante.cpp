@@ -4,6 +4,7 @@
 #include "EditeEtiquette.h"
 #include "LiaisonImprimante.h"
 #include "PosteTest.h"
+#include "TransportsImprimante.h"
 
 #include <QFile>
 #include <QSerialPort>
@@ -44,7 +45,7 @@ QByteArray Octets(const QStringList& a = kCarte) {
         .toLatin1();
 }
 
-QStringList Textes(const Poste& poste, int dureeMs) {
+QStringList Textes(const HistoriquePoste& poste, int dureeMs) {
     QStringList t;
     for (const auto& m : poste.historiqueMessages)
         if (m.dureeMs == dureeMs)
@@ -176,12 +177,16 @@ void TstLiaisonImprimante::tcpDejaConnecteReutilise() {
     QTcpServer imprimante;
     QVERIFY(imprimante.listen(QHostAddress::LocalHost, 0));
     PosteTest poste;
-    poste.reglages.portImp = QStringLiteral("TCP127.0.0.1:%1").arg(imprimante.serverPort());
-    QVERIFY(LiaisonImprimante::de(poste).ConnecteTcpAvantEtiquette(5000));
+    TransportTcp transport(poste, QStringLiteral("127.0.0.1"),
+                           QString::number(imprimante.serverPort()));
+    QVERIFY(transport.connecteAvantEtiquette(5000));
     QTRY_VERIFY(imprimante.hasPendingConnections());
     QTcpSocket* recu = imprimante.nextPendingConnection();
 
-    Edite(poste);
+    // The label's lines, as the link hands them over.
+    transport.ouvre();
+    transport.envoi(Octets());
+    transport.ferme();
     QVERIFY(poste.historiqueMessages.empty()); // no state, no connection request
     QByteArray octets;
     QTRY_VERIFY_WITH_TIMEOUT(

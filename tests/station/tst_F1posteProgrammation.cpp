@@ -2,6 +2,7 @@
 // command line, login, rights, trace files, stop, cancel and version box.
 #include "F1posteProgrammation.h"
 #include "FichierTrace.h"
+#include "HistoriquePoste.h"
 #include "ModuleTraductions.h"
 #include "OperateurScripte.h"
 #include "Plateforme.h"
@@ -529,6 +530,7 @@ private slots:
         QFETCH(bool, parSTOP);
         Station s;
         QVERIFY(s.demarre(s.ligne("op=" + MotDePasse('1'))));
+        HistoriquePoste vu(s.f->poste());
         QStringList etapes;
         s.f->poste().SurFermeture([&] { etapes << "serveur"; });
         int codeArret = -1;
@@ -543,8 +545,8 @@ private slots:
         QCOMPARE(etapes, QStringList{"serveur"});
         QCOMPARE(s.f->poste().finsDemandees, 1);
         // The message window was closed by the closing steps.
-        QVERIFY(!s.f->poste().historiqueMessages.empty());
-        QCOMPARE(s.f->poste().historiqueMessages.back().texte, QString());
+        QVERIFY(!vu.historiqueMessages.empty());
+        QCOMPARE(vu.historiqueMessages.back().texte, QString());
         // Nothing runs any more.
         bool lance = false;
         s.f->commandes.BtVerifConnection = [&] { lance = true; };

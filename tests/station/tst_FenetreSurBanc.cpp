@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(code, kFinNormale);
         QCOMPARE(recherchesAvantFin, 1);
         QCOMPARE(etapes, QStringList({"fermeture", "fin"}));
-        QCOMPARE(banc.f->poste().historiqueMessages.back().texte, QString());
+        QCOMPARE(banc.vu->historiqueMessages.back().texte, QString());
     }
 };
 

@@ -9,6 +9,7 @@
 // in cleanup(), so that each test function gets a fresh line and a fresh
 // station; or a test function makes its own bench.
 #include "BusSimule.h"
+#include "HistoriquePoste.h"
 #include "OperateurScripte.h"
 #include "Poste.h"
 #include "PosteTest.h"
@@ -42,6 +43,7 @@ public:
     // folder.
     virtual Poste& station() = 0;
     virtual const Poste& station() const = 0;
+    virtual const HistoriquePoste& historique() const = 0;
     virtual const OperateurScripte& operateurScripte() const = 0;
     virtual QString fichier(const QString& nom) const = 0;
 
@@ -89,7 +91,7 @@ public:
     // The picture messages shown, each as "text [picture]", in order.
     QStringList textesMessages() const {
         QStringList r;
-        for (const auto& m : station().historiqueMessages)
+        for (const auto& m : historique().historiqueMessages)
             r << m.texte + QStringLiteral(" [") + m.image + QStringLiteral("]");
         return r;
     }
@@ -152,6 +154,7 @@ public:
 
     Poste& station() override { return *poste; }
     const Poste& station() const override { return *poste; }
+    const HistoriquePoste& historique() const override { return *poste; }
     const OperateurScripte& operateurScripte() const override { return poste->op; }
     QString fichier(const QString& nom) const override { return poste->fichier(nom); }
 };

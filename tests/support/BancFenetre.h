@@ -13,6 +13,7 @@ public:
     OperateurScripte op;
     QTemporaryDir dossier; // the trace folder (pp=)
     std::unique_ptr<F1posteProgrammation> f;
+    std::unique_ptr<HistoriquePoste> vu; // what the window's context showed
 
     ~BancFenetre() override { arrete(); }
 
@@ -26,6 +27,7 @@ public:
         if (!demarreBus(dossier.filePath(QStringLiteral("carte"))))
             return false;
         f = std::make_unique<F1posteProgrammation>(op);
+        vu = std::make_unique<HistoriquePoste>(f->poste());
         f->poste().arretProcessus = [](int) {};
         f->poste().AccelerePauses(PosteTest::kAcceleration);
         try {
@@ -44,6 +46,7 @@ public:
         arreteVeille();
         if (f)
             f->poste().AccelerePauses(1);
+        vu.reset();
         f.reset();
         arreteBus();
     }
@@ -57,6 +60,7 @@ public:
 
     Poste& station() override { return f->poste(); }
     const Poste& station() const override { return f->poste(); }
+    const HistoriquePoste& historique() const override { return *vu; }
     const OperateurScripte& operateurScripte() const override { return op; }
     QString fichier(const QString& nom) const override { return dossier.filePath(nom); }
 

@@ -71,7 +71,7 @@ inline qsizetype EnvoieTout(int s, const QByteArray& octets) {
 }
 
 // The status-bar texts the station has shown, oldest first.
-inline QStringList TextesMessages(const Poste& poste) {
+inline QStringList TextesMessages(const HistoriquePoste& poste) {
     QStringList t;
     for (const auto& m : poste.historiqueMessages)
         t << m.texte;

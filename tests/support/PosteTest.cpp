@@ -2,7 +2,7 @@
 
 #include "ModuleTraductions.h"
 
-PosteTest::PosteTest() : Poste(op) {
+PosteTest::PosteTest() : Poste(op), HistoriquePoste(static_cast<Poste&>(*this)) {
     changeOperateur(op);
     arretProcessus = [this](int code) { codeFin = code; };
     AccelerePauses(kAcceleration);

@@ -1,13 +1,15 @@
 #pragma once
 // A light station context for testing one workflow: a scripted operator, a
-// temporary trace folder, and an end of program that throws instead of exiting.
+// temporary trace folder, the history of what it showed, and an end of
+// program that throws instead of exiting.
+#include "HistoriquePoste.h"
 #include "OperateurScripte.h"
 #include "Poste.h"
 
 #include <QTemporaryDir>
 #include <memory>
 
-class PosteTest : public Poste {
+class PosteTest : public Poste, public HistoriquePoste {
 public:
     // Pauses run kAcceleration times faster than the program's; a test of
     // real durations sets 1.

@@ -1,6 +1,6 @@
 #include "Meuble.h"
 
-#include "FichierTrace.h"
+#include "Windows1252.h"
 
 #include <climits>
 #include <cmath>

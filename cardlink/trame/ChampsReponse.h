@@ -1,11 +1,6 @@
 #pragma once
-// The elementary card tests. Each opens and closes the card port itself and
-// returns its one-line result text (ResultatTest). Below, the reply fields
-// and command parameters they share.
-#include "TestIR.h"
-#include "TestLedAlim.h"
-#include "TestPresenceEA.h"
-
+// Fields of card replies and parameters of card commands, shared by the card
+// tests and the rail bench.
 #include <QByteArray>
 #include <QString>
 

@@ -35,7 +35,8 @@ struct Resultat {
 Resultat Commande(const QStringList& arguments) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(qEnvironmentVariable("CALVANET_BUILD") + "/tools/calvanet-convertitmdb", arguments);
+    p.start(qEnvironmentVariable("CALVANET_BUILD") + "/i18n/outils/calvanet-convertitmdb",
+            arguments);
     p.waitForFinished(20000);
     return {p.exitCode(), QString::fromUtf8(p.readAll())};
 }

@@ -1,4 +1,4 @@
-#include "TestsElementaires.h"
+#include "ChampsReponse.h"
 
 #include <charconv>
 

@@ -1,0 +1,25 @@
+#pragma once
+// The station's way of keeping its journal: its own file, then its factory
+// server when it has one. The store itself is Journal.h.
+#include "Journal.h"
+
+class Poste;
+struct ServeurJournal;
+
+namespace Journal {
+
+// The journal file: the environment variable CALVANET_JOURNAL when set, else
+// journal-<host>.sqlite under $XDG_DATA_HOME/calvanet (~/.local/share/calvanet).
+// A context may carry its own (FixeChemin), as tests and the demo do.
+QString Chemin(const Poste& poste);
+void FixeChemin(Poste& poste, const QString& chemin);
+
+// Its file, then its server when it has one (FixeServeur). False only when
+// the record could not be kept at all.
+bool Enregistre(Poste& poste, const PassageEnregistre& passage, QString* erreur);
+bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages, QString* erreur);
+
+// From bd=: every record of this station goes to the server from now on.
+void FixeServeur(Poste& poste, const ServeurJournal& serveur);
+
+} // namespace Journal
