@@ -90,6 +90,8 @@ void AttributionMeuble::construit() {
     LblEtat = Etiquette(this, QStringLiteral("LblEtat"), QStringLiteral("Etat"));
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    // Opaque: its repaint at each tray leaves the window under it alone.
+    ProgressBar1->setAutoFillBackground(true);
     BtFin = Bouton(this, QStringLiteral("BtFin"), QStringLiteral("Fin"));
     BtAide = Bouton(this, QStringLiteral("BtAide"), QStringLiteral("?"));
 
@@ -259,12 +261,11 @@ void AttributionMeuble::DebutProgression(int maximum) {
 }
 
 void AttributionMeuble::Progression(int valeur) {
-    // QProgressBar repaints at once when its value moves, and with it the
-    // list it overlaps: about 5 ms on each of the cabinet's frames. The next
-    // event pass, right after the frame, paints it the same.
-    ProgressBar1->setUpdatesEnabled(false);
+    // The naming and check passes and the reading of the cards keep the
+    // window busy without an event pass: the bar paints itself at once
+    // (QProgressBar repaints when its value moves), and only itself, being
+    // opaque (see the constructor).
     ProgressBar1->setValue(valeur);
-    ProgressBar1->setUpdatesEnabled(true);
 }
 
 void AttributionMeuble::CacheProgression() {

@@ -55,6 +55,10 @@ void CreeNouveauMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
     }
 
     vue.videListe();
+    // A new cabinet: what was typed and read for the previous one must not
+    // reach this one's sheet.
+    meuble.SNsaisie.fill(QString());
+    meuble.AncienNom.fill(QString());
     for (int n = meuble.PremierPlateau; n <= meuble.DernierPlateau; ++n)
         vue.ajouteLigne(LigneNouveauPlateau(meuble.NomMeuble, n));
     vue.montreListe(HauteurListeTwips(meuble.PremierPlateau, meuble.DernierPlateau));

@@ -173,7 +173,7 @@ void MemoriseAttribution(Poste& poste, const Meuble& meuble, VueMeuble& vue) {
     // One write: a record is never left half written in the shared file.
     const bool ecrit = AjouteLigneTrace(
         chemin, LignesEnregistrement(entete, rangees).join(QStringLiteral("\r\n")), &erreur);
-    vue.Etat(QStringLiteral("Fin de mémorisation"));
+    vue.Etat(ecrit ? QStringLiteral("Fin de mémorisation") : QStringLiteral("Meuble non mémorisé"));
     vue.CacheProgression();
     if (!ecrit)
         op.Boite(QStringLiteral("Le meuble n'a pas pu être ajouté à ") + chemin +

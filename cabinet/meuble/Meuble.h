@@ -14,7 +14,8 @@ struct Meuble {
     QString NomMeuble;      // one character, empty before the first creation
     int PremierPlateau = 0; // 0 before the first creation
     int DernierPlateau = 0;
-    // Indexed by tray number; never cleared, overwritten when read again.
+    // Indexed by tray number; emptied when a new cabinet's trays are listed,
+    // overwritten when entered or read again.
     std::array<QString, kPlateauMax + 1> SNsaisie;
     std::array<QString, kPlateauMax + 1> AncienNom;
 };

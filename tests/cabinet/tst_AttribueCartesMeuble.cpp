@@ -5,6 +5,30 @@
 
 #include <QtTest>
 
+namespace {
+
+// The values the progress bar showed on screen, by the state text of the
+// step that painted them.
+class BarrePeinte : public QObject {
+public:
+    BarrePeinte(QProgressBar* barre, QLabel* etat) : barre_(barre), etat_(etat) {
+        barre->installEventFilter(this);
+    }
+    QMap<QString, QList<int>> valeurs;
+
+    bool eventFilter(QObject* objet, QEvent* evenement) override {
+        if (objet == barre_ && evenement->type() == QEvent::Paint)
+            valeurs[etat_->text()] << barre_->value();
+        return false;
+    }
+
+private:
+    QProgressBar* barre_;
+    QLabel* etat_;
+};
+
+} // namespace
+
 class TstAttribueCartesMeuble : public QObject {
     Q_OBJECT
 private slots:
@@ -48,7 +72,13 @@ private slots:
         b.cree("B", "1", "5", sns);
         b.suitLignes();
         b.bus->videJournal();
+        BarrePeinte peinte(b.w->ProgressBar1, b.w->LblEtat);
         b.cliqueMeuble(b.w->BtAttribuerCartes);
+        // The steps that never let the window breathe move the bar all the same.
+        for (const QString etape :
+             {"Attribution des cartes en cours ...", "verifie l'attribution du nom de plateau",
+              "Mémorisation en cours ..."})
+            QCOMPARE(peinte.valeurs.value(etape), (QList<int>{1, 2, 3, 4, 5}));
 
         QList<QByteArray> attendu{"ouverture"};
         for (const QString& sn : sns)

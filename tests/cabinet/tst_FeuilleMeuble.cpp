@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -146,6 +147,62 @@ private slots:
         QVERIFY(!b.f->poste().programmeTermine());
         QVERIFY(!PortCarteEstOuvert(b.f->poste()));
         QVERIFY(b.w->isVisible());
+    }
+
+    // The record file goes away while the cards are read: the box says so,
+    // and the state says the cabinet was not recorded, during and after it.
+    void enregistrementRefuse() {
+        BancMeuble b;
+        QVERIFY(b.ouvre());
+        b.carteUsine("0B01");
+        b.cree("A", "1", "2", {"0B01", "0B02"});
+        // Tray 2 has no card: its third "VA2" (the record's) waits between
+        // two tries, and the record file becomes a folder meanwhile.
+        QTimer veille;
+        QObject::connect(&veille, &QTimer::timeout, [&] {
+            if (b.bus->commandes().count("VA2") >= 3 &&
+                !QFileInfo(b.fichier("AttribMeuble.txt")).isDir()) {
+                QFile::remove(b.fichier("AttribMeuble.txt"));
+                QDir().mkdir(b.fichier("AttribMeuble.txt"));
+            }
+        });
+        veille.start(0);
+        QString etatPendant;
+        b.op.pendantBoite = [&](const OperateurScripte::Echange&) {
+            etatPendant = b.w->LblEtat->text();
+        };
+        b.cliqueMeuble(b.w->BtAttribuerCartes);
+        QCOMPARE(b.op.boites().size(), 1);
+        QVERIFY2(b.derniereBoite().startsWith("Le meuble n'a pas pu être ajouté à " +
+                                              b.fichier("AttribMeuble.txt")),
+                 qPrintable(b.derniereBoite()));
+        QCOMPARE(etatPendant, QString("Meuble non mémorisé"));
+        QCOMPARE(b.w->LblEtat->text(), QString("Meuble non mémorisé"));
+    }
+
+    // A second cabinet in the same window: its sheet names its own cards
+    // only, never what was typed or read for the first one.
+    void secondMeuble() {
+        BancMeuble b;
+        QVERIFY(b.ouvre());
+        b.carteUsine("M001");
+        b.carteUsine("M002");
+        b.cree("A", "1", "2", {"M001", "M002"});
+        b.cliqueMeuble(b.w->BtAttribuerCartes);
+        QVERIFY(Lit(b.fichier("AttribMeuble.txt")).contains("* M002            *"));
+        b.cree("B", "1", "2", {"M001", ""});
+        b.op.echanges.clear();
+        b.w->ChkFeuillePDF->setChecked(true);
+        b.cliqueMeuble(b.w->BtEditFeuilleMeuble);
+        const QString texte = TextePdf(PdfAnnonce(b));
+        for (const QString& a :
+             {Simplifie("*  B-01   *         * M001            *            *        * "
+                        "Err: Time Out          *"),
+              Simplifie("*  B-02   *         *                 *            *        * "
+                        "Err: Time Out          *")})
+            QVERIFY2(texte.contains(a), qPrintable(a + "\n--- in ---\n" + texte));
+        QVERIFY(!texte.contains("M002"));
+        QVERIFY(!texte.contains("A-5"));
     }
 
     void feuilleListeVide() {
