@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSet>
 #include <QThread>
 
 const QString kAlphabetSN =
@@ -38,6 +39,22 @@ int LigneDonnantSN(const QStringList& lignes, const QString& sn) {
         }
     }
     return -1;
+}
+
+// Every SN the trace lines (header excluded) give.
+QSet<QString> SNdonnes(const QStringList& lignes) {
+    QSet<QString> donnes;
+    for (int i = 1; i < lignes.size(); ++i) {
+        const QString& l = lignes[i];
+        for (qsizetype p = l.indexOf(QStringLiteral("SN=")); p >= 0;
+             p = l.indexOf(QStringLiteral("SN="), p + 1)) {
+            const qsizetype fin = p + 7;
+            if ((p == 0 || l[p - 1] == QLatin1Char(' ')) &&
+                (fin == l.size() || (fin < l.size() && l[fin] == QLatin1Char(' '))))
+                donnes.insert(l.mid(p + 3, 4));
+        }
+    }
+    return donnes;
 }
 
 } // namespace
@@ -245,17 +262,29 @@ std::optional<QString> SerieSN::Reserve(const Prevision& prevision) {
         sn = IncrementeSN(dernier);
     }
 
+    // A header behind SNs already traced (a restored copy, a hand edit): the
+    // series moves past them rather than give one twice or stop for good.
+    QStringList sautes;
     const int doublon = LigneDonnantSN(lignes, sn);
     if (doublon >= 0) {
-        op.Boite(QStringLiteral("le SN ") + sn + QStringLiteral(" est deja attribue dans ") +
-                     chemin_ + QStringLiteral(", ligne ") + QString::number(doublon + 1) +
-                     QStringLiteral(":") + CR + lignes[doublon] + CR +
-                     QStringLiteral("aucun SN attribue"),
-                 {}, Icone::Critique);
-        return std::nullopt;
+        const QSet<QString> donnes = SNdonnes(lignes);
+        while (donnes.contains(sn) && sautes.size() < donnes.size()) {
+            sautes << sn;
+            sn = IncrementeSN(sn);
+        }
+        if (donnes.contains(sn)) {
+            op.Boite(QStringLiteral("le SN ") + sautes.first() +
+                         QStringLiteral(" est deja attribue dans ") + chemin_ +
+                         QStringLiteral(", ligne ") + QString::number(doublon + 1) +
+                         QStringLiteral(":") + CR + lignes[doublon] + CR +
+                         QStringLiteral("aucun SN attribue"),
+                     {}, Icone::Critique);
+            return std::nullopt;
+        }
     }
 
-    const QString entete = EnTeteSN(sn, QDateTime::currentDateTime());
+    const QDateTime maintenant = QDateTime::currentDateTime();
+    const QString entete = EnTeteSN(sn, maintenant);
     QString erreur;
     bool ecrit = false;
     if (vide) {
@@ -273,6 +302,20 @@ std::optional<QString> SerieSN::Reserve(const Prevision& prevision) {
                      QStringLiteral("aucun SN attribue"),
                  {}, Icone::Critique);
         return std::nullopt;
+    }
+    if (!sautes.isEmpty()) {
+        // The note names no "SN=", so that nothing reads it as an SN given.
+        const QString note = HorodatageTrace(maintenant) +
+                             QStringLiteral(" ** SN deja attribues, sautes: ") +
+                             sautes.join(QLatin1Char(' ')) + QStringLiteral(" -> ") + sn;
+        AjouteLigneTrace(chemin_, note, &erreur);
+        op.Boite(QStringLiteral("le SN ") + sautes.first() +
+                     QStringLiteral(" est deja attribue dans ") + chemin_ +
+                     QStringLiteral(", ligne ") + QString::number(doublon + 1) +
+                     QStringLiteral(":") + CR + lignes[doublon] + CR +
+                     QStringLiteral("SN deja attribues, sautes: ") + sautes.join(QLatin1Char(' ')) +
+                     CR + QStringLiteral("SN attribue: ") + sn,
+                 {}, Icone::Exclamation);
     }
     return sn;
 }

@@ -1,7 +1,6 @@
 #include "AttribueSNrail.h"
 
 #include "EditeEtiquette.h"
-#include "FichierTrace.h"
 #include "ModuleTraductions.h"
 #include "Plateforme.h"
 #include "SerieSN.h"
@@ -83,7 +82,7 @@ bool AttribueSNrails(Poste& poste, QList<RailBanc>& rails, const QString& typeDe
         // An empty series asks the operator for its first SN; giving up
         // there ends the whole test.
         const bool premierASaisir =
-            QFileInfo::exists(serie.chemin()) && PremiereLigneTrace(serie.chemin()).isEmpty();
+            QFileInfo::exists(serie.chemin()) && QFileInfo(serie.chemin()).size() == 0;
         const auto prevision = serie.Prevoit();
         if (!prevision && premierASaisir)
             return false;
