@@ -28,12 +28,20 @@ const QString kSchema = QStringLiteral(
     "CREATE TABLE Traductions (Tformulaire TEXT, Ttype TEXT, Tname TEXT, Tcaption TEXT, "
     "Ttooltiptext TEXT, tdefcaption TEXT, tdeftooltiptext TEXT, tcommentaire TEXT, "
     "tDate TEXT, tFlagpassage INTEGER)");
-const QString kIndex = QStringLiteral(
-    "CREATE INDEX IF NOT EXISTS TraductionsControle ON Traductions (Tformulaire, Ttype, Tname)");
+// Window, type and control names are matched without regard to case, as the
+// older station's database engine matched them: the bases converted from it
+// write them in any case. Only an index of the same collation serves such a
+// lookup.
+const QString kIndex =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS TraductionsControleSansCasse ON Traductions "
+                   "(Tformulaire COLLATE NOCASE, Ttype COLLATE NOCASE, Tname COLLATE NOCASE)");
+// The index of the earlier versions, which no lookup uses any more.
+const QString kAncienIndex = QStringLiteral("DROP INDEX IF EXISTS TraductionsControle");
 
 // Message records: the form "ModuleMsg" and a type beginning with "msg".
 const QString kConditionMessages =
-    QStringLiteral("Tformulaire = 'ModuleMsg' AND substr(Ttype, 1, 3) = 'msg'");
+    QStringLiteral("Tformulaire = 'ModuleMsg' COLLATE NOCASE AND substr(Ttype, 1, 3) = 'msg' "
+                   "COLLATE NOCASE");
 
 QString Colonnes() {
     return QStringLiteral("rowid, ") + BaseTraductions::kChamps.join(QStringLiteral(", "));
@@ -153,7 +161,8 @@ bool BaseTraductions::verifieTable() {
     // Lookups by window and control stay quick on a large base; a base that
     // cannot take the index (read-only) still works without it.
     QSqlQuery index(db_);
-    index.exec(kIndex);
+    if (index.exec(kIndex))
+        index.exec(kAncienIndex);
     return true;
 }
 
@@ -216,8 +225,9 @@ bool BaseTraductions::ChercheControle(const QString& formulaire, const QString& 
         auto q = std::make_unique<QSqlQuery>(db_);
         q->setForwardOnly(true);
         if (!q->prepare(QStringLiteral("SELECT ") + Colonnes() +
-                        QStringLiteral(" FROM Traductions WHERE Tformulaire = ? AND Ttype = ? "
-                                       "AND Tname = ? ORDER BY rowid LIMIT 1")))
+                        QStringLiteral(" FROM Traductions WHERE Tformulaire = ? COLLATE NOCASE "
+                                       "AND Ttype = ? COLLATE NOCASE AND Tname = ? COLLATE "
+                                       "NOCASE ORDER BY rowid LIMIT 1")))
             return echec(q->lastError());
         requeteControle_ = std::move(q);
     }
@@ -247,12 +257,19 @@ std::optional<QStringList> BaseTraductions::Formulaires() {
 
 bool BaseTraductions::ChercheMessage(const QString& nom,
                                      std::optional<EnregistrementTraduction>* trouve) {
-    const auto liste = selection(QStringLiteral("Tformulaire = ? AND Tname = ?"), {kModuleMsg, nom},
-                                 QStringLiteral("rowid LIMIT 1"));
+    // The message's name is this program's own, and is matched as written.
+    const auto liste = selection(QStringLiteral("Tformulaire = ? COLLATE NOCASE AND Tname = ?"),
+                                 {kModuleMsg, nom}, QStringLiteral("rowid LIMIT 1"));
     if (!liste)
         return false;
     *trouve = liste->isEmpty() ? std::nullopt : std::optional(liste->first());
     return true;
+}
+
+std::optional<QList<EnregistrementTraduction>>
+BaseTraductions::MessagesDuType(const QString& type) {
+    return selection(QStringLiteral("Tformulaire = ? COLLATE NOCASE AND Ttype = ? COLLATE NOCASE"),
+                     {kModuleMsg, type}, QStringLiteral("rowid"));
 }
 
 bool BaseTraductions::Ajoute(const EnregistrementTraduction& e) {

@@ -63,7 +63,11 @@ public:
     // Every message record ("ModuleMsg", type "msg…"), ordered by type.
     std::optional<QList<EnregistrementTraduction>> Messages();
 
+    // Message records of this type ("msg00017"), in table order.
+    std::optional<QList<EnregistrementTraduction>> MessagesDuType(const QString& type);
+
     // The first record of this control; `trouve` stays empty when there is none.
+    // Window, type and control names are matched without regard to case.
     bool ChercheControle(const QString& formulaire, const QString& type, const QString& nom,
                          std::optional<EnregistrementTraduction>* trouve);
     // The forms (windows) that have records, messages' form included.

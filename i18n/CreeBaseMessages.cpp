@@ -6,6 +6,7 @@
 #include "Plateforme.h"
 
 #include <QFile>
+#include <QSet>
 
 namespace {
 
@@ -55,6 +56,8 @@ QString TexteBilanBaseMessages(const BilanBaseMessages& b) {
                     QStringLiteral("Nombre de messages Modifiées : %1\r").arg(b.modifies) +
                     QStringLiteral("Nombre de messages Créés      : %1\r").arg(b.crees) +
                     QStringLiteral("Nombre de messages supprimés :%1").arg(b.supprimes);
+    if (b.renommes > 0)
+        texte += QStringLiteral("\rNombre de messages renommés : %1").arg(b.renommes);
     if (b.ignorees > 0)
         texte += QStringLiteral("\rLignes ignorées (numero hors de 1 à 200 ou texte sans | "
                                 "final) : %1")
@@ -88,6 +91,10 @@ void CreeBaseMessages() {
 
     BilanBaseMessages bilan;
     bilan.ignorees = static_cast<int>(liste.ignorees.size());
+    // A record bearing a listed name belongs to that message, whatever its number.
+    QSet<QString> nomsListes;
+    for (const LigneListeMessages& m : liste.messages)
+        nomsListes.insert(m.nom);
     // One transaction: a failure halfway leaves the base as it was.
     bool ok = base->Commence() && base->EffaceMarquesMessages();
     for (qsizetype i = 0; ok && i < liste.messages.size(); ++i) {
@@ -98,6 +105,22 @@ void CreeBaseMessages() {
         ok = base->ChercheMessage(m.nom, &trouve);
         if (!ok)
             break;
+        if (!trouve) {
+            // A base converted from the older station names its messages
+            // otherwise: the record of the same number, if no listed message
+            // claims it by name, is this one's, and keeps its translation.
+            const auto memeNumero = base->MessagesDuType(TypeMessage(m.numero));
+            ok = memeNumero.has_value();
+            if (!ok)
+                break;
+            for (const EnregistrementTraduction& e : *memeNumero)
+                if (!e.tFlagpassage && !nomsListes.contains(e.Tname)) {
+                    trouve = e;
+                    trouve->Tname = m.nom;
+                    ++bilan.renommes;
+                    break;
+                }
+        }
         if (!trouve) {
             ++bilan.crees;
             EnregistrementTraduction e;

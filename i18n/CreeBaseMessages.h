@@ -37,12 +37,15 @@ struct BilanBaseMessages {
     int modifies = 0;
     int crees = 0;
     int supprimes = 0;
+    int renommes = 0; // records of a converted base taken by their number
     int ignorees = 0;
 };
 
 // Creates the records of new messages, updates the French default of
 // reworded ones (tDate), deletes those no longer listed, then shows the
-// counts. Does nothing without a translation database.
+// counts. A message whose name no record bears takes the record of its number
+// (renamed, translation kept) when that record's name is not listed. Does
+// nothing without a translation database.
 void CreeBaseMessages();
 // The text of the counts box.
 QString TexteBilanBaseMessages(const BilanBaseMessages& bilan);

@@ -6,8 +6,10 @@
 #include "FichierTrace.h"
 #include "OperateurScripte.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <utility>
 
 namespace {
 
@@ -136,6 +138,72 @@ private slots:
         QCOMPARE(op_.boites(), QStringList({Bilan(base, 2, 1, 1, 0)}));
         QCOMPARE(base.sqlite3("SELECT Ttype, Tname, tdefcaption FROM Traductions"),
                  QStringList({"msg00038|ArretTest|Arret Led"}));
+    }
+
+    // A base converted from the older station names its messages otherwise:
+    // a record found by its number takes the listed name and keeps its
+    // translation, unless the list claims its name for another number.
+    void messagesConvertis() {
+        BaseTest base;
+        base.ajoute("ModuleMsg", "msg00017", "MsgDernierSN", "last SN");
+        base.ajoute("ModuleMsg", "msg00022", "sncarte", "card SN");
+        base.ajoute("ModuleMsg", "msg00029", "ArretTest", "Stop test");
+        base.sqlite3("UPDATE Traductions SET tdefcaption = 'dernier SN' WHERE rowid = 1");
+        base.sqlite3("UPDATE Traductions SET tdefcaption = 'SN de la carte' WHERE rowid = 2");
+        base.sqlite3("UPDATE Traductions SET tdefcaption = 'Arret Test' WHERE rowid = 3");
+        ecritListe(base,
+                   {Ligne(17, "DernierSn", "dernier SN"), Ligne(22, "SnCarte", "SN carte"),
+                    Ligne(29, "NouveauMessage", "nouveau"), Ligne(38, "ArretTest", "Arret Test")});
+        CreeBaseMessages();
+        QCOMPARE(op_.boites(),
+                 QStringList({Bilan(base, 4, 1, 1, 0) + "\rNombre de messages renommés : 2"}));
+        QCOMPARE(base.sqlite3("SELECT Ttype, Tname, Tcaption, tdefcaption, tFlagpassage, "
+                              "datetime(tDate) IS NOT NULL FROM Traductions ORDER BY rowid"),
+                 QStringList({"msg00017|DernierSn|last SN|dernier SN|1|0",
+                              "msg00022|SnCarte|card SN|SN carte|1|1",
+                              "msg00038|ArretTest|Stop test|Arret Test|1|0",
+                              "msg00029|NouveauMessage||nouveau|1|0"}));
+    }
+
+    // The list file beside the base may be the older station's, the only
+    // record of its message names: the command never overwrites it unasked,
+    // and when asked keeps it beside the new one.
+    void listeExistante() {
+        BaseTest base;
+        const QString chemin = base.dossier.filePath(kListeMessages);
+        ecritListe(base, {Ligne(17, "MsgDernierSN", "dernier SN")});
+        QFile ancienne(chemin);
+        QVERIFY(ancienne.open(QIODevice::ReadOnly));
+        const QByteArray octets = ancienne.readAll();
+        ancienne.close();
+        const auto commande = [&](const QStringList& options) {
+            QProcess p;
+            p.start(qEnvironmentVariable("CALVANET_BUILD") + "/i18n/outils/calvanet-listemessages",
+                    options + QStringList{base.chemin()});
+            p.waitForFinished(20000);
+            return std::pair(p.exitCode(), QString::fromUtf8(p.readAllStandardError()));
+        };
+
+        const auto [refus, texteRefus] = commande({});
+        QCOMPARE(refus, 1);
+        QVERIFY2(texteRefus.contains(chemin), qPrintable(texteRefus));
+        QVERIFY2(texteRefus.contains("--remplace"), qPrintable(texteRefus));
+        QVERIFY(ancienne.open(QIODevice::ReadOnly));
+        QCOMPARE(ancienne.readAll(), octets);
+        ancienne.close();
+
+        const auto [code, texte] = commande({"--remplace"});
+        QCOMPARE(code, 0);
+        QVERIFY(LitLignesTrace(chemin).contains(Ligne(17, "DernierSn", "dernier SN")));
+        const QStringList gardees =
+            QDir(base.dossier.path()).entryList({"ListeMessagesCalvanet*"}, QDir::Files);
+        QCOMPARE(gardees.size(), 2);
+        const QString gardee =
+            base.dossier.filePath(gardees[0] == kListeMessages ? gardees[1] : gardees[0]);
+        QVERIFY2(texte.contains(gardee), qPrintable(texte));
+        QFile copie(gardee);
+        QVERIFY(copie.open(QIODevice::ReadOnly));
+        QCOMPARE(copie.readAll(), octets);
     }
 
     // Lines that are not messages, or that the tool cannot take, change nothing;

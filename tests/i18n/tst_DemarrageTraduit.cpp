@@ -1,7 +1,9 @@
 // The station started with `ft`: the shipped English base end to end (main
-// window, password dialog, help windows), a missing base, an Access file and
-// a new empty base that every window fills with its records.
+// window, password dialog, help windows), a missing base, an Access file, a
+// new empty base that every window fills with its records, and a base
+// converted from the older station through the whole sequence of its tools.
 #include "BaseTest.h"
+#include "ConversionJet.h"
 #include "CreeBaseMessages.h"
 #include "DialogMP.h"
 #include "F1posteProgrammation.h"
@@ -11,11 +13,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <memory>
 
@@ -216,6 +220,68 @@ private slots:
             base.sqlite3(
                 "SELECT Tformulaire, Ttype, Tname, tdefcaption FROM Traductions ORDER BY rowid"),
             avant);
+    }
+
+    // A translator's older base: converted, listed, started, then the menu
+    // entry. Its names are its own (messages named otherwise, windows and
+    // controls in lower case) and every translation it held is still shown.
+    void baseConvertie() {
+        BaseTest base(QStringLiteral("trad.mdb"), false);
+        TableJet ancienne;
+        ancienne.colonnes = {"tformulaire",  "ttype",       "tname",           "tcaption",
+                             "Ttooltiptext", "tdefcaption", "tdeftooltiptext", "tcommentaire",
+                             "tDate",        "tFlagpassage"};
+        const auto ligne = [&](const QString& f, const QString& t, const QString& n,
+                               const QString& legende, const QString& defaut) {
+            ancienne.lignes << QStringList{f, t, n, legende, "", defaut, "", "", "", "1"};
+        };
+        ligne("ModuleMsg", "msg00017", "Msg17", "last SN", "dernier SN");
+        ligne("ModuleMsg", "msg00101", "Msg101", "type your password", "saisir le mot de passe");
+        ligne("ModuleMsg", "msg00002", "TestEA", "EA test ....", "Test EA ....");
+        ligne("modulemsg", "MSG00045", "msgArret", "Stop", "Arret");
+        ligne("f1posteprogrammation", "commandbutton", "btverifconnection",
+              "Check the card connection", "Verif Connection avec la carte");
+        QString erreur;
+        QVERIFY2(ConvertitTraductions(ancienne, base.chemin(), &erreur), qPrintable(erreur));
+        const QString liste = base.dossier.filePath(kListeMessages);
+        QVERIFY(RemplaceFichierTrace(
+            liste,
+            {"liste des messages", "|msg00017  |Msg17                         |dernier SN|"}));
+
+        QProcess commande;
+        commande.start(qEnvironmentVariable("CALVANET_BUILD") +
+                           "/i18n/outils/calvanet-listemessages",
+                       {"--remplace", base.chemin()});
+        QVERIFY(commande.waitForFinished(20000));
+        QCOMPARE(commande.exitCode(), 0);
+        QCOMPARE(QDir(base.dossier.path()).entryList({"ListeMessagesCalvanet*"}).size(), 2);
+
+        Station s;
+        s.demarre(QStringLiteral("op=DEMOY001 ft=") + base.chemin());
+        QVERIFY(s.op.boites().isEmpty());
+        QCOMPARE(Affiche(s.f->BtVerifConnection->text()),
+                 QStringLiteral("Check the card connection"));
+        s.f->mnuCreationBaseMessages->trigger();
+        const int listes = static_cast<int>(MessagesDefaut().size());
+        QCOMPARE(s.op.boites().size(), 1);
+        QVERIFY2(s.op.boites()[0].contains(
+                     QStringLiteral("Nombre de messages Créés      : %1\r").arg(listes - 4) +
+                     QStringLiteral("Nombre de messages supprimés :0")),
+                 qPrintable(s.op.boites()[0]));
+        QCOMPARE(Msg[17], QStringLiteral("last SN"));
+        QCOMPARE(Msg[101], QStringLiteral("type your password"));
+        QCOMPARE(Msg[2], QStringLiteral("EA test ...."));
+        QCOMPARE(Msg[45], QStringLiteral("Stop"));
+        QCOMPARE(base.sqlite3("SELECT Ttype, Tname, Tcaption FROM Traductions WHERE Tcaption "
+                              "<> '' ORDER BY rowid"),
+                 QStringList({"msg00017|DernierSn|last SN",
+                              "msg00101|SaisirMotPasseUtilisateur|type your password",
+                              "msg00002|TestEA|EA test ....", "msg00045|Arret|Stop",
+                              "commandbutton|btverifconnection|Check the card connection"}));
+        // The window's control kept its one record.
+        QCOMPARE(base.sqlite3("SELECT count(*) FROM Traductions WHERE Tname = "
+                              "'BtVerifConnection' COLLATE NOCASE"),
+                 QStringList({"1"}));
     }
 
     void menuCreationBaseMessages() {

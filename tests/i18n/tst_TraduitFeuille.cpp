@@ -179,6 +179,43 @@ private slots:
                  QStringList({"Label1 (1)"}));
     }
 
+    // A base converted from the older station writes window, type and control
+    // names in any case, as its engine matched them without regard to case.
+    // The base here was made by an earlier version of the station, with its
+    // index.
+    void casseDesNoms() {
+        BaseTest base(QStringLiteral("trad.mdb"), false);
+        base.sqlite3("CREATE TABLE Traductions (Tformulaire TEXT, Ttype TEXT, Tname TEXT, "
+                     "Tcaption TEXT, Ttooltiptext TEXT, tdefcaption TEXT, tdeftooltiptext TEXT, "
+                     "tcommentaire TEXT, tDate TEXT, tFlagpassage INTEGER); CREATE INDEX "
+                     "TraductionsControle ON Traductions (Tformulaire, Ttype, Tname)");
+        base.ajoute("fenetreessai", "commandbutton", "btok", "Confirm", "confirms the entry");
+        base.ajoute("FENETREESSAI", "LABEL", "label1 (2)", "Tray 2");
+        base.ajoute("FenetreEssai", "menu", "MNUFICHIER", "File");
+        base.ajoute("modulemsg", "MSG00150", "FaitCyclesRails", "makes 5 fast and 2 slow cycles");
+        ChargeMessagesTraduits();
+        QCOMPARE(Msg[150], QStringLiteral("makes 5 fast and 2 slow cycles"));
+
+        FenetreEssai f(QStringLiteral("FenetreEssai"));
+        TraduitFeuille(&f, f.objectName());
+        QCOMPARE(f.c<QPushButton>("BtOk")->text(), QStringLiteral("Confirm"));
+        QCOMPARE(f.c<QPushButton>("BtOk")->toolTip(), QStringLiteral("confirms the entry"));
+        QCOMPARE(f.label1(2)->text(), QStringLiteral("Tray 2"));
+        QCOMPARE(f.c<QMenu>("mnuFichier")->title(), QStringLiteral("File"));
+        QVERIFY(op_.echanges.isEmpty());
+        // Those three keep their one record; the other eight controls get theirs.
+        QCOMPARE(base.sqlite3("SELECT Tname FROM Traductions WHERE rowid > 4 AND Tname IN "
+                              "('BtOk', 'Label1 (2)', 'mnuFichier')"),
+                 QStringList());
+        QCOMPARE(base.sqlite3("SELECT count(*) FROM Traductions"), QStringList({"12"}));
+        // The lookup a window makes for each control, without regard to case,
+        // runs on an index rather than through the whole table.
+        const QStringList plan = base.sqlite3(
+            "EXPLAIN QUERY PLAN SELECT * FROM Traductions WHERE Tformulaire = 'f' COLLATE "
+            "NOCASE AND Ttype = 't' COLLATE NOCASE AND Tname = 'n' COLLATE NOCASE");
+        QVERIFY2(plan.join(' ').contains("USING INDEX"), qPrintable(plan.join('\n')));
+    }
+
     // An empty window name translates every loaded window, each under its own name.
     void toutesLesFenetres() {
         BaseTest base;
