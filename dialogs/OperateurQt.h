@@ -16,6 +16,10 @@ public:
     QString Saisie(const QString& invite, const QString& titre = {},
                    const QString& defaut = {}) override;
     QString MotDePasse(const QString& titre, const QString& entete) override;
+    void BoiteRapport(const QString& rapport, const QString& texte = {}, const QString& titre = {},
+                      Icone icone = Icone::Aucune) override;
+    bool OuiNonRapport(const QString& rapport, const QString& question, const QString& titre = {},
+                       Icone icone = Icone::Question, bool nonParDefaut = false) override;
 
 private:
     QPointer<QWidget> parent_;

@@ -23,4 +23,14 @@ public:
 
     // Password dialog; returns the text as typed, empty when abandoned.
     virtual QString MotDePasse(const QString& titre, const QString& entete) = 0;
+
+    // The boxes above when they carry a report of any length: `rapport`, then
+    // `texte` (the question of a Yes/No box). Shown as the one text rapport +
+    // texte; a window box keeps a report taller than the screen scrolling
+    // inside it, with the text, the title and the buttons in view.
+    virtual void BoiteRapport(const QString& rapport, const QString& texte = {},
+                              const QString& titre = {}, Icone icone = Icone::Aucune);
+    virtual bool OuiNonRapport(const QString& rapport, const QString& question,
+                               const QString& titre = {}, Icone icone = Icone::Question,
+                               bool nonParDefaut = false);
 };

@@ -282,9 +282,8 @@ void TestRailsMeuble(Poste& poste) {
             JournaliseRail(journaux.emplace_back(poste, QStringLiteral("TestRailsMeuble"), &lot),
                            rail, type);
         if (!banc.rails.isEmpty() && banc.MesurePresence() && banc.LitPresence() && banc.Tire()) {
-            const bool oui = poste.operateur().OuiNon(banc.rapport + CR + Msg[89] + CR + CR +
-                                                          Msg[90] + CR + Msg[91],
-                                                      {}, Icone::Question);
+            const bool oui = poste.operateur().OuiNonRapport(
+                banc.rapport, CR + Msg[89] + CR + CR + Msg[90] + CR + Msg[91], {}, Icone::Question);
             if (!oui) {
                 banc.rapport += QStringLiteral("ARRET DEMANDE") + CR;
                 for (PassageJournal& j : journaux)
@@ -320,5 +319,6 @@ void TestRailsMeuble(Poste& poste) {
     poste.Message(Msg[99], 2000);
     poste.MontreBtCancel(false);
     poste.CouleurBtCancel(QColor()); // the next workflow shows it plain
-    poste.operateur().Boite(banc.rapport, QStringLiteral("BILAN TEST"), Icone::Information);
+    poste.operateur().BoiteRapport(banc.rapport, {}, QStringLiteral("BILAN TEST"),
+                                   Icone::Information);
 }

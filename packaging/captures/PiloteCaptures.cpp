@@ -3,11 +3,13 @@
 // pictures taken of what the screen shows. scripts/captures runs it under
 // Xvfb and a window manager.
 //   pilote-captures --image F.png [--etape ETAPE]... [--saisie TEXTE]... [--oui]
-//                   [--boite N | --apres MS] [--ecran] -- <station command line>
+//                   [--boite N | --question N | --apres MS] [--ecran]
+//                   -- <station command line>
 // Steps, in order, each once the one before has returned: clique:<button>,
 // texte:<line edit>=<text>, coche:<check box>, photo:<window> (the picture of
 // that top-level window, then the end). --boite N: the picture is taken while
-// the N-th box with an OK button is shown; --apres MS: that long after the
+// the N-th box with an OK button is shown; --question N: while the N-th Yes/No
+// box is shown; --apres MS: that long after the
 // first step; none of them: the main window once shown. --ecran: the whole
 // screen (other programs' windows included), else the window or the box
 // alone, with its frame. Boxes asking for text get the --saisie answers in
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QImage>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -38,6 +41,7 @@ struct Consignes {
     QStringList saisies;
     bool oui = false;
     int boite = 0;
+    int question = 0;
     int apres = 0;
     bool ecran = false;
 };
@@ -149,6 +153,7 @@ int main(int argc, char* argv[]) {
          {"saisie", "reponse a une boite de saisie", "texte"},
          {"oui", "repond Oui aux questions"},
          {"boite", "photo pendant la N-ieme boite OK", "N"},
+         {"question", "photo pendant la N-ieme question Oui/Non", "N"},
          {"apres", "photo N ms apres la premiere etape", "ms"},
          {"ecran", "tout l'ecran"}});
     ligne.process(application);
@@ -157,6 +162,7 @@ int main(int argc, char* argv[]) {
                 .saisies = ligne.values("saisie"),
                 .oui = ligne.isSet("oui"),
                 .boite = ligne.value("boite").toInt(),
+                .question = ligne.value("question").toInt(),
                 .apres = ligne.value("apres").toInt(),
                 .ecran = ligne.isSet("ecran")};
     if (c.image.isEmpty()) {
@@ -180,6 +186,7 @@ int main(int argc, char* argv[]) {
 
     // The operator's side: every box that opens is answered, or photographed.
     int boitesOk = 0;
+    int questions = 0;
     QTimer operateur;
     QObject::connect(&operateur, &QTimer::timeout, [&] {
         QWidget* modale = QApplication::activeModalWidget();
@@ -191,16 +198,33 @@ int main(int argc, char* argv[]) {
                 saisie->setTextValue(c.saisies.isEmpty() ? QString() : c.saisies.takeFirst());
                 saisie->accept();
             });
-        } else if (auto* boite = qobject_cast<QMessageBox*>(modale)) {
-            QAbstractButton* oui = boite->button(QMessageBox::Yes);
-            if (oui) {
-                QAbstractButton* choix = c.oui ? oui : boite->button(QMessageBox::No);
-                QTimer::singleShot(400, boite,
+        } else if (modale->objectName() == QLatin1String("OuiNon")) {
+            // A question, as a message box or as the box of a tall report.
+            QAbstractButton* oui = nullptr;
+            QAbstractButton* non = nullptr;
+            for (auto* b : modale->findChildren<QAbstractButton*>()) {
+                if (b->text() == QLatin1String("&Oui"))
+                    oui = b;
+                else if (b->text() == QLatin1String("&Non"))
+                    non = b;
+            }
+            if (++questions == c.question) {
+                PhotographieDans(c, modale, 1500);
+            } else if (oui && non) {
+                QAbstractButton* choix = c.oui ? oui : non;
+                QTimer::singleShot(400, modale,
                                    [choix] { QTest::mouseClick(choix, Qt::LeftButton); });
-            } else if (++boitesOk == c.boite) {
-                PhotographieDans(c, boite, 1500);
+            }
+        } else if (qobject_cast<QMessageBox*>(modale) ||
+                   modale->objectName() == QLatin1String("Boite")) {
+            if (++boitesOk == c.boite) {
+                PhotographieDans(c, modale, 1500);
             } else {
-                QTimer::singleShot(400, boite, [boite] { boite->accept(); });
+                auto* dialogue = qobject_cast<QDialog*>(modale);
+                QTimer::singleShot(400, modale, [dialogue] {
+                    if (dialogue)
+                        dialogue->accept();
+                });
             }
         }
     });

@@ -5,11 +5,16 @@
 #include "OperateurQt.h"
 #include "Poste.h"
 
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSet>
 #include <QTest>
 
 class TstOperateurQt : public QObject {
@@ -88,6 +93,72 @@ private slots:
             b->button(QMessageBox::No)->click();
         });
         QVERIFY(!op.OuiNon(QStringLiteral("?")));
+    }
+
+    // A bench of 100 rails: the report scrolls inside the box, and the
+    // question, the title and the buttons stay on the screen; a short report
+    // is the plain message box.
+    void rapport_data() {
+        QTest::addColumn<int>("rails");
+        QTest::addColumn<bool>("ouiNon");
+        QTest::addRow("question, 100 rails") << 100 << true;
+        QTest::addRow("bilan, 100 rails") << 100 << false;
+        QTest::addRow("question, 3 rails") << 3 << true;
+    }
+    void rapport() {
+        QFETCH(int, rails);
+        QFETCH(bool, ouiNon);
+        QString rapport = QStringLiteral("Test RAILS 09/12/2026 10:00:00\r");
+        for (int i = 1; i <= rails; ++i)
+            rapport += QStringLiteral("A%1 --> R15\r").arg(i, 2, 10, QLatin1Char('0'));
+        const QString question = QStringLiteral(
+            "\rTous les rails testes sont-ils correctes ?\r\rsi reponse 'OUI' -> attribution d'un "
+            "SN à chaque rail complet + etiquette\rsi reponse 'NON' -> arret du test sans SN ni "
+            "etiquette");
+        const QRect ecran = QGuiApplication::primaryScreen()->availableGeometry();
+        QString titreVu, rapportVu, questionVu;
+        QStringList boutonsVus;
+        bool dansLEcran = false;
+        quandModal([&](QWidget* w) {
+            titreVu = w->windowTitle();
+            dansLEcran = ecran.contains(w->frameGeometry());
+            if (auto* b = qobject_cast<QMessageBox*>(w)) {
+                rapportVu = b->text();
+                for (QAbstractButton* bouton : b->buttons())
+                    boutonsVus << bouton->text();
+                b->buttons().last()->click();
+                return;
+            }
+            auto* zone = w->findChild<QPlainTextEdit*>(QStringLiteral("TexteRapport"));
+            QVERIFY(zone);
+            rapportVu = zone->toPlainText();
+            // Scrolled, not cut.
+            QVERIFY(zone->verticalScrollBar()->maximum() > 0);
+            if (auto* q = w->findChild<QLabel*>(QStringLiteral("TexteQuestion")))
+                questionVu = q->isVisible() ? q->text() : QString();
+            for (QPushButton* bouton : w->findChildren<QPushButton*>()) {
+                const QRect place(bouton->mapToGlobal(QPoint(0, 0)), bouton->size());
+                if (bouton->isVisible() && ecran.contains(place))
+                    boutonsVus << bouton->text();
+            }
+            w->findChildren<QPushButton*>().last()->click();
+        });
+        if (ouiNon)
+            op.OuiNonRapport(rapport, question);
+        else
+            op.BoiteRapport(rapport, {}, QStringLiteral("BILAN TEST"), Icone::Information);
+
+        QVERIFY(dansLEcran);
+        QCOMPARE(titreVu, ouiNon ? NomProgramme() : QStringLiteral("BILAN TEST"));
+        const QStringList attendus = ouiNon ? QStringList{"&Oui", "&Non"} : QStringList{"OK"};
+        QCOMPARE(QSet<QString>(boutonsVus.begin(), boutonsVus.end()),
+                 QSet<QString>(attendus.begin(), attendus.end()));
+        if (rails < 10) {
+            QCOMPARE(rapportVu, TexteAffichable(rapport + (ouiNon ? question : QString())));
+            return;
+        }
+        QCOMPARE(rapportVu, TexteAffichable(rapport).chopped(1));
+        QCOMPARE(questionVu, ouiNon ? TexteAffichable(question).trimmed() : QString());
     }
 
     void saisie_data() {
