@@ -243,10 +243,10 @@ void F1posteProgrammation::chargeTraductions() {
     // window the base already holds is not built again (drawing and laying
     // out the help texts was most of a start-up); a control it lacks is
     // recorded when the window is next opened, as every window translates
-    // itself when it loads.
+    // itself when it loads. Names in any case, as the base matches them.
     const QStringList enregistrees = FeuillesEnregistrees();
     const auto charge = [&](const QString& nom, const auto& cree) {
-        if (!FichierTraduction.isEmpty() && !enregistrees.contains(nom))
+        if (!FichierTraduction.isEmpty() && !enregistrees.contains(nom, Qt::CaseInsensitive))
             delete cree();
     };
     charge(QStringLiteral("DialogMP"), [this] { return new DialogMP(this); });
