@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -49,15 +50,29 @@ QChart* Neuf(QChartView* vue, const QString& titre) {
     return c;
 }
 
-QBarCategoryAxis* AxeCategories(QChart* c, const QStringList& categories, const QString& titre) {
+// A workflow's name, one word a line: side by side, the names of a pane's
+// workflows are read whole upright, where on end they would be elided.
+QString MotsEnLignes(const QString& nom) {
+    QString r;
+    for (qsizetype i = 0; i < nom.size(); ++i) {
+        if (i > 0 && nom[i].isUpper() && nom[i - 1].isLower())
+            r += QStringLiteral("<br>");
+        r += QString(nom[i]).toHtmlEscaped();
+    }
+    return r;
+}
+
+// `enLignes`: the categories are already cut into lines, and stay upright.
+QBarCategoryAxis* AxeCategories(QChart* c, const QStringList& categories, const QString& titre,
+                                bool enLignes = false) {
     auto* x = new QBarCategoryAxis;
     x->append(categories);
     x->setTitleText(titre);
-    // Dates, workflow names and bin values do not fit side by side in a pane:
-    // upright, they are read whole instead of elided.
+    // Dates, codes and bin values do not fit side by side in a pane: on end,
+    // they are read whole instead of elided.
     const bool longues = std::any_of(categories.begin(), categories.end(),
                                      [](const QString& t) { return t.size() > 4; });
-    if (longues || categories.size() > 8)
+    if (!enLignes && (longues || categories.size() > 8))
         x->setLabelsAngle(-90);
     c->addAxis(x, Qt::AlignBottom);
     return x;
@@ -68,31 +83,60 @@ QValueAxis* AxeValeurs(QChart* c, double max, const QString& titre, Qt::Alignmen
     y->setRange(0, max);
     y->setTitleText(titre);
     y->setLabelFormat(QStringLiteral("%d"));
-    // Counts are whole: one tick per unit while they are few.
-    if (max <= 5)
-        y->setTickCount(static_cast<int>(max) + 1);
     c->addAxis(y, cote);
     return y;
 }
 
+// A count: every tick on a whole number and labelled with it, in at most six
+// steps of 1, 2 or 5 times a power of ten, the last at or above `plus`.
+QValueAxis* AxeComptes(QChart* c, int plus, const QString& titre) {
+    int pas = 1;
+    for (int i = 0; plus > 6 * pas; ++i)
+        pas = i % 3 == 1 ? pas / 2 * 5 : pas * 2;
+    const int nombre = (plus + pas - 1) / pas;
+    QValueAxis* y = AxeValeurs(c, nombre * pas, titre, Qt::AlignLeft);
+    y->setTickCount(nombre + 1);
+    return y;
+}
+
+// `noms`: the categories are workflow names, cut at their words.
 void DessineRendements(QChartView* vue, const QString& titre, const QString& axe,
-                       const QList<Rendement>& r) {
+                       const QList<Rendement>& r, bool noms = false) {
     QChart* c = Neuf(vue, titre);
     QStringList categories;
     auto* barres = new QBarSet(QStringLiteral("rendement (%)"));
+    QString plusLarge;
     for (const Rendement& x : r) {
-        categories << x.cle;
+        categories << (noms ? MotsEnLignes(x.cle) : x.cle);
         // One decimal, as the bar's label shows it.
-        *barres << std::round(x.pourcent() * 10) / 10;
+        const double pourcent = std::round(x.pourcent() * 10) / 10;
+        *barres << pourcent;
+        const QString texte = QString::number(pourcent) + QStringLiteral(" %");
+        if (texte.size() > plusLarge.size())
+            plusLarge = texte;
     }
     auto* serie = new QBarSeries;
     serie->append(barres);
+    serie->setBarWidth(0.9);
     serie->setLabelsVisible(true);
     serie->setLabelsFormat(QStringLiteral("@value %"));
     c->addSeries(serie);
-    serie->attachAxis(AxeCategories(c, categories, axe));
+    serie->attachAxis(AxeCategories(c, categories, axe, noms));
+    // On two lines: on one, the title is longer than the plot is high.
     serie->attachAxis(
-        AxeValeurs(c, 100, QStringLiteral("rendement premier passage (%)"), Qt::AlignLeft));
+        AxeValeurs(c, 100, QStringLiteral("rendement premier<br>passage (%)"), Qt::AlignLeft));
+    // A value is read across its bar while it fits there, along it once the
+    // bars are too narrow: never half on the bar, half on the background.
+    QObject::connect(
+        c, &QChart::plotAreaChanged, serie, [serie, barres, plusLarge](const QRectF& zone) {
+            const qsizetype nombre = barres->count();
+            if (nombre == 0)
+                return;
+            const double barre = zone.width() / static_cast<double>(nombre) * serie->barWidth();
+            const double texte = QFontMetricsF(barres->labelFont()).horizontalAdvance(plusLarge);
+            // 8: the label's margins and some air on either side.
+            serie->setLabelsAngle(texte + 8 > barre ? -90 : 0);
+        });
 }
 
 void DessinePareto(QChartView* vue, const QList<CompteDefaut>& defauts) {
@@ -121,7 +165,7 @@ void DessinePareto(QChartView* vue, const QList<CompteDefaut>& defauts) {
     cumul->setPointsVisible(true);
     QBarCategoryAxis* x = AxeCategories(c, codes, QStringLiteral("code de défaut"));
     serie->attachAxis(x);
-    serie->attachAxis(AxeValeurs(c, plus, QStringLiteral("passages en échec"), Qt::AlignLeft));
+    serie->attachAxis(AxeComptes(c, plus, QStringLiteral("passages en échec")));
     cumul->attachAxis(x);
     cumul->attachAxis(AxeValeurs(c, 100, QStringLiteral("cumul (%)"), Qt::AlignRight));
     c->legend()->setVisible(true);
@@ -147,7 +191,7 @@ void DessineHistogramme(QChartView* vue, const QString& titre, const ValeursMesu
     c->addSeries(serie);
     const QString unite = v.unite.isEmpty() ? QString() : QStringLiteral(" ") + v.unite;
     QBarCategoryAxis* x = AxeCategories(c, bacs, QStringLiteral("valeur") + unite);
-    QValueAxis* y = AxeValeurs(c, plus, QStringLiteral("passages"), Qt::AlignLeft);
+    QValueAxis* y = AxeComptes(c, plus, QStringLiteral("passages"));
     serie->attachAxis(x);
     serie->attachAxis(y);
     const auto limite = [&](const std::optional<double>& l, const QString& nom) {
@@ -158,7 +202,7 @@ void DessineHistogramme(QChartView* vue, const QString& titre, const ValeursMesu
         auto* trait = new QLineSeries;
         trait->setName(nom + QStringLiteral(" ") + QString::number(*l) + unite);
         trait->append(position, 0);
-        trait->append(position, plus);
+        trait->append(position, y->max());
         trait->setPen(QPen(Qt::red, 2, Qt::DashLine));
         c->addSeries(trait);
         trait->attachAxis(x);
@@ -231,13 +275,18 @@ StatistiquesProduction::StatistiquesProduction(Poste& poste, QWidget* parent)
     GraphPareto = Vue(QStringLiteral("GraphPareto"));
     GraphAlim = Vue(QStringLiteral("GraphAlim"));
     GraphPuissanceIR = Vue(QStringLiteral("GraphPuissanceIR"));
+    // Three charts above on a third of the width each, the two spreads below
+    // on a half, so that their bins and legends are read whole; the charts
+    // above, whose labels stand on end, have the taller row.
     auto* graphiques = new QWidget;
     auto* grille = new QGridLayout(graphiques);
-    grille->addWidget(GraphRendementJour, 0, 0);
-    grille->addWidget(GraphRendementFlux, 0, 1);
-    grille->addWidget(GraphPareto, 0, 2);
-    grille->addWidget(GraphAlim, 1, 0);
-    grille->addWidget(GraphPuissanceIR, 1, 1);
+    grille->addWidget(GraphRendementJour, 0, 0, 1, 2);
+    grille->addWidget(GraphRendementFlux, 0, 2, 1, 2);
+    grille->addWidget(GraphPareto, 0, 4, 1, 2);
+    grille->addWidget(GraphAlim, 1, 0, 1, 3);
+    grille->addWidget(GraphPuissanceIR, 1, 3, 1, 3);
+    grille->setRowStretch(0, 4);
+    grille->setRowStretch(1, 3);
 
     TablePassages = new QTableWidget;
     TablePassages->setObjectName(QStringLiteral("TablePassages"));
@@ -314,7 +363,7 @@ void StatistiquesProduction::vide(const QString& raison) {
     DessineRendements(GraphRendementJour, QStringLiteral("Rendement premier passage par jour"),
                       QStringLiteral("jour"), {});
     DessineRendements(GraphRendementFlux, QStringLiteral("Rendement premier passage par flux"),
-                      QStringLiteral("flux"), {});
+                      QStringLiteral("flux"), {}, true);
     DessinePareto(GraphPareto, {});
     DessineHistogramme(GraphAlim, QStringLiteral("Tension d'alimentation"), {}, 0.5, 1);
     DessineHistogramme(GraphPuissanceIR, QStringLiteral("Puissance IR"), {}, 10, 0);
@@ -347,7 +396,7 @@ void StatistiquesProduction::Actualise() {
     DessineRendements(GraphRendementJour, QStringLiteral("Rendement premier passage par jour"),
                       QStringLiteral("jour"), jours);
     DessineRendements(GraphRendementFlux, QStringLiteral("Rendement premier passage par flux"),
-                      QStringLiteral("flux"), flux);
+                      QStringLiteral("flux"), flux, true);
     DessinePareto(GraphPareto, defauts);
     DessineHistogramme(GraphAlim, QStringLiteral("Tension d'alimentation"), alim, 0.5, 1);
     DessineHistogramme(GraphPuissanceIR, QStringLiteral("Puissance IR"), ir, 10, 0);

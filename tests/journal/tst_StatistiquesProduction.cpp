@@ -1,7 +1,7 @@
 // The window "Statistiques de production", opened from the main window's
 // menu on a journal of known content: the figures as the charts draw them
-// (axis labels, bar values, the limits' lines), the filters, and the CSV
-// export read back.
+// (axis labels, bar values, the limits' lines), every text read whole at the
+// window's default size, the filters, and the CSV export read back.
 #include "BancFenetre.h"
 #include "JournalConnu.h"
 #include "JournalPoste.h"
@@ -15,18 +15,38 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QtTest>
+#include <algorithm>
+#include <functional>
 
 namespace {
+
+// A text as read, whatever lines it is cut into.
+QString Lu(QString texte) {
+    texte.removeIf([](QChar c) { return c.isSpace(); });
+    return texte;
+}
 
 QStringList Categories(QChartView* v) {
     const auto axes = v->chart()->axes(Qt::Horizontal);
     auto* x = axes.isEmpty() ? nullptr : qobject_cast<QBarCategoryAxis*>(axes.first());
-    return x ? x->categories() : QStringList{};
+    QStringList r;
+    for (const QString& c : x ? x->categories() : QStringList{}) {
+        // A name cut into lines reads joined.
+        QTextDocument texte;
+        texte.setHtml(c);
+        r << texte.toPlainText().remove(QChar::LineSeparator).remove('\n');
+    }
+    return r;
 }
 
 QList<double> Barres(QChartView* v) {
@@ -35,6 +55,73 @@ QList<double> Barres(QChartView* v) {
         if (auto* b = qobject_cast<QBarSeries*>(s))
             for (int i = 0; i < b->barSets().first()->count(); ++i)
                 r << b->barSets().first()->at(i);
+    return r;
+}
+
+QBarSet* PremierJeu(QChartView* v) {
+    for (QAbstractSeries* s : v->chart()->series())
+        if (auto* b = qobject_cast<QBarSeries*>(s))
+            return b->barSets().first();
+    return nullptr;
+}
+
+// The texts the chart draws, as shown.
+QList<QGraphicsTextItem*> Textes(QChartView* v) {
+    QList<QGraphicsTextItem*> r;
+    for (QGraphicsItem* i : v->scene()->items())
+        if (auto* t = dynamic_cast<QGraphicsTextItem*>(i);
+            t && t->isVisible() && !t->toPlainText().isEmpty())
+            r << t;
+    return r;
+}
+
+// The labels of the count axis, left of the plot: each text with the value
+// that stands at its height, and the value of a pixel there.
+QList<std::pair<QString, double>> Graduations(QChartView* v, double& parPixel) {
+    QChart* c = v->chart();
+    const QRectF zone = c->plotArea();
+    QAbstractSeries* barres = PremierJeu(v) ? c->series().first() : nullptr;
+    const auto valeur = [&](double y) {
+        return c->mapToValue(QPointF(zone.center().x(), y), barres).y();
+    };
+    parPixel = (valeur(zone.top()) - valeur(zone.bottom())) / zone.height();
+    QList<std::pair<QString, double>> r;
+    for (QGraphicsTextItem* t : Textes(v)) {
+        const QRectF place = c->mapRectFromScene(t->sceneBoundingRect());
+        if (t->rotation() == 0 && place.right() <= zone.left() &&
+            place.center().y() >= zone.top() - 1 && place.center().y() <= zone.bottom() + 1)
+            r << std::pair{t->toPlainText(), valeur(place.center().y())};
+    }
+    std::sort(r.begin(), r.end(), [](auto& a, auto& b) { return a.second < b.second; });
+    return r;
+}
+
+// The values written on the bars, left to right; one not drawn wholly on its
+// bar (where its colour is meant to be read) is marked.
+QStringList ValeursSurBarres(QChartView* v) {
+    const QColor couleur = PremierJeu(v)->color();
+    QList<QRectF> barres;
+    QList<QGraphicsTextItem*> valeurs;
+    const QRectF zone = v->chart()->mapRectToScene(v->chart()->plotArea());
+    for (QGraphicsItem* i : v->scene()->items()) {
+        if (!i->isVisible() || !zone.contains(i->sceneBoundingRect().center()))
+            continue;
+        if (auto* b = dynamic_cast<QGraphicsRectItem*>(i); b && b->brush().color() == couleur)
+            barres << b->mapRectToScene(b->rect());
+        else if (auto* t = dynamic_cast<QGraphicsTextItem*>(i))
+            valeurs << t;
+    }
+    std::sort(valeurs.begin(), valeurs.end(), [](auto* a, auto* b) {
+        return a->sceneBoundingRect().center().x() < b->sceneBoundingRect().center().x();
+    });
+    QStringList r;
+    for (QGraphicsTextItem* t : valeurs) {
+        const QRectF place = t->sceneBoundingRect();
+        const bool surBarre = std::any_of(barres.begin(), barres.end(), [&](const QRectF& b) {
+            return b.adjusted(-0.5, -0.5, 0.5, 0.5).contains(place);
+        });
+        r << t->toPlainText() + (surBarre ? "" : " (hors de sa barre)");
+    }
     return r;
 }
 
@@ -51,20 +138,89 @@ QStringList Lignes(QChartView* v) {
     return r;
 }
 
+// A run of banc-1 by operator 1 that passed, its supply and IR power measured.
+PassageEnregistre Passage(const QDateTime& debut, const QString& flux, int n, double alim,
+                          double ir) {
+    PassageEnregistre p;
+    p.debut = debut;
+    p.poste = "banc-1";
+    p.usine = "0";
+    p.operateur = "1";
+    p.flux = flux;
+    p.sn = QString::number(0x1000 + n, 16).toUpper();
+    p.mesures = {
+        {.nom = "alim", .valeur = alim, .limiteBasse = 47, .limiteHaute = 51, .unite = "V"},
+        {.nom = "IR puissance", .valeur = ir, .limiteBasse = 80, .limiteHaute = 190}};
+    p.issue = IssuePassage::Reussi;
+    p.dureeMs = 1000;
+    return p;
+}
+
+// Production at a bench's pace, worked out by hand: days of 32 runs from
+// Monday 7 December 2026, the four workflows in turn, failures spread 5, 6,
+// 2, 6, 8 over the days of a week (yields 84.4, 81.3, 93.8, 81.3 and 75 %;
+// over five days 27 failures under eight codes, and by workflow 77.5, 80,
+// 87.5 and 87.5 %), supply and IR power spread over 46.6-51 V and 75-194.
+QList<PassageEnregistre> Production(int jours = 5) {
+    const QStringList flux{"AttribueSNcarte", "TestPlateauSeul", "TestRailsMeuble",
+                           "AttribueCartesMeuble"};
+    QStringList codes;
+    for (const auto& [code, nombre] : {std::pair{"alim", 8},
+                                       {"C3", 6},
+                                       {"E3", 4},
+                                       {"C6", 3},
+                                       {"L3", 2},
+                                       {"carte absente", 2},
+                                       {"C2", 1},
+                                       {"E4", 1}})
+        for (int i = 0; i < nombre; ++i)
+            codes << code;
+    const int echecs[] = {5, 6, 2, 6, 8};
+    QList<PassageEnregistre> r;
+    for (int j = 0, k = 0; j < jours; ++j)
+        for (int i = 0; i < 32; ++i) {
+            const int n = j * 32 + i;
+            PassageEnregistre p = Passage(
+                QDateTime(QDate(2026, 12, 7).addDays(j), QTime(7, 0).addSecs(i * 900), Qt::UTC),
+                flux[i % 4], n, 46.6 + 0.1 * (n * 13 % 45), 75 + n * 37 % 120);
+            if (i < echecs[j % 5]) {
+                p.issue = IssuePassage::Echec;
+                p.codeDefaut = codes[k++ % codes.size()];
+                if (p.codeDefaut == "carte absente")
+                    p.sn.clear();
+            }
+            r << p;
+        }
+    return r;
+}
+
 struct Station : BancFenetre {
     QString journal;
     StatistiquesProduction* s = nullptr;
-    bool ouvre(bool rempli = true) {
+    // The window shown at its default size on the journal `ecrit` writes
+    // (none when it is empty), its charts laid out.
+    bool ouvreSur(const std::function<bool(const QString&, QString*)>& ecrit) {
         if (!demarre())
             return false;
         journal = fichier("journal.sqlite");
         Journal::FixeChemin(f->poste(), journal);
         QString erreur;
-        if (rempli && !JournalConnu::Ecrit(journal, &erreur))
+        if (ecrit && !ecrit(journal, &erreur)) {
+            qWarning("%s", qPrintable(erreur));
             return false;
+        }
         f->mnuStatistiques->trigger();
         s = f->findChild<StatistiquesProduction*>();
-        return s != nullptr;
+        if (!s || !QTest::qWaitForWindowExposed(s))
+            return false;
+        QCoreApplication::sendPostedEvents();
+        return s->size() == QSize(1280, 820);
+    }
+    bool ouvre(bool rempli = true) { return ouvreSur(rempli ? JournalConnu::Ecrit : nullptr); }
+    bool ouvre(const QList<PassageEnregistre>& passages) {
+        return ouvreSur([&](const QString& chemin, QString* erreur) {
+            return Journal::Enregistre(chemin, passages, erreur, false);
+        });
     }
 };
 
@@ -125,6 +281,106 @@ private slots:
 
         QCOMPARE(s->TablePassages->rowCount(), 11);
         QCOMPARE(s->TablePassages->horizontalHeaderItem(9)->text(), QString("code_defaut"));
+    }
+
+    // Every count axis on ticks at whole numbers, each labelled with the value
+    // it stands at, in even steps up to one at or above the tallest bar:
+    // `plus` failed runs of one code with the same supply and IR power.
+    void axesDeComptes_data() {
+        QTest::addColumn<int>("plus");
+        for (int n : {1, 5, 6, 7, 11, 13, 37, 150})
+            QTest::addRow("%d", n) << n;
+    }
+    void axesDeComptes() {
+        QFETCH(int, plus);
+        QList<PassageEnregistre> passages;
+        for (int i = 0; i < plus; ++i) {
+            passages << Passage(QDateTime(QDate(2026, 12, 7), QTime(7, i), Qt::UTC),
+                                "TestPlateauSeul", i, 48.8, 120);
+            passages.last().issue = IssuePassage::Echec;
+            passages.last().codeDefaut = "C3";
+        }
+        Station b;
+        QVERIFY(b.ouvre(passages));
+        for (QChartView* v : {b.s->GraphPareto, b.s->GraphAlim, b.s->GraphPuissanceIR}) {
+            double parPixel = 0;
+            const auto graduations = Graduations(v, parPixel);
+            QVERIFY2(graduations.size() >= 2, qPrintable(v->objectName()));
+            QCOMPARE(graduations.first().first, QString("0"));
+            for (const auto& [texte, valeur] : graduations) {
+                const QString ou =
+                    QString("%1: \"%2\" at %3").arg(v->objectName(), texte).arg(valeur);
+                QVERIFY2(QRegularExpression("^[0-9]+$").match(texte).hasMatch(), qPrintable(ou));
+                QVERIFY2(std::abs(texte.toInt() - valeur) <= 1.5 * parPixel, qPrintable(ou));
+            }
+            // Evenly placed, so one step between every two labels.
+            for (qsizetype i = 2; i < graduations.size(); ++i)
+                QVERIFY2(graduations[i].first.toInt() - graduations[i - 1].first.toInt() ==
+                             graduations[1].first.toInt(),
+                         qPrintable(v->objectName() + ": " + graduations[i].first));
+            QVERIFY2(graduations.last().first.toInt() >= plus, qPrintable(v->objectName()));
+        }
+    }
+
+    // At the window's default size, on a week of production, every title,
+    // category and legend of each chart is drawn whole.
+    void textesEntiers_data() {
+        QTest::addColumn<QString>("graphique");
+        QTest::addColumn<QStringList>("textes");
+        const auto ligne = [](const char* nom, const QString& textes) {
+            QTest::newRow(nom) << nom << textes.split('|');
+        };
+        ligne("GraphRendementJour", "Rendement premier passage par jour|"
+                                    "rendement premier passage (%)|jour|"
+                                    "2026-12-07|2026-12-08|2026-12-09|2026-12-10|2026-12-11");
+        ligne("GraphRendementFlux", "Rendement premier passage par flux|"
+                                    "rendement premier passage (%)|flux|"
+                                    "AttribueCartesMeuble|AttribueSNcarte|TestPlateauSeul|"
+                                    "TestRailsMeuble");
+        // Its legend names both series again.
+        ligne("GraphPareto", "Pareto des défauts|passages en échec|cumul (%)|code de défaut|"
+                             "alim|C3|E3|C6|L3|carte absente|C2|E4|"
+                             "passages en échec|cumul (%)");
+        ligne("GraphAlim", "Tension d'alimentation|passages|valeur V|"
+                           "46.0|46.5|47.0|47.5|48.0|48.5|49.0|49.5|50.0|50.5|51.0|51.5|"
+                           "passages|limite basse 47 V|limite haute 51 V");
+        ligne("GraphPuissanceIR", "Puissance IR|passages|valeur|"
+                                  "60|70|80|90|100|110|120|130|140|150|160|170|180|190|200|"
+                                  "passages|limite basse 80|limite haute 190");
+    }
+    void textesEntiers() {
+        QFETCH(QString, graphique);
+        QFETCH(QStringList, textes);
+        Station b;
+        QVERIFY(b.ouvre(Production()));
+        QStringList lus;
+        for (QGraphicsTextItem* t : Textes(b.s->findChild<QChartView*>(graphique)))
+            lus << Lu(t->toPlainText());
+        for (const QString& t : textes)
+            QVERIFY2(lus.removeOne(Lu(t)),
+                     qPrintable("\"" + t + "\" is not drawn whole; drawn: " + lus.join(" | ")));
+    }
+
+    // Each yield is written whole on its bar, across it while it fits there,
+    // along it on the narrower bars of twelve days.
+    void valeursDesBarres_data() {
+        QTest::addColumn<int>("jours");
+        QTest::addColumn<QString>("graphique");
+        QTest::addColumn<QStringList>("valeurs");
+        const QStringList semaine{"84.4 %", "81.3 %", "93.8 %", "81.3 %", "75 %"};
+        QTest::newRow("par jour") << 5 << "GraphRendementJour" << semaine;
+        QTest::newRow("par flux") << 5 << "GraphRendementFlux"
+                                  << QStringList{"87.5 %", "77.5 %", "80 %", "87.5 %"};
+        QTest::newRow("douze jours")
+            << 12 << "GraphRendementJour" << semaine + semaine + semaine.mid(0, 2);
+    }
+    void valeursDesBarres() {
+        QFETCH(int, jours);
+        QFETCH(QString, graphique);
+        QFETCH(QStringList, valeurs);
+        Station b;
+        QVERIFY(b.ouvre(Production(jours)));
+        QCOMPARE(ValeursSurBarres(b.s->findChild<QChartView*>(graphique)), valeurs);
     }
 
     // Each filter redraws at once; a card first tested elsewhere stays a retest.
