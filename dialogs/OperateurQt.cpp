@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyle>
 
 QString TexteAffichable(const QString& texte) {
     QString t = texte;
@@ -47,21 +46,6 @@ QMessageBox::Icon iconeQt(Icone icone) {
         break;
     }
     return QMessageBox::NoIcon;
-}
-
-QStyle::StandardPixmap IconeStyle(Icone icone) {
-    switch (icone) {
-    case Icone::Exclamation:
-        return QStyle::SP_MessageBoxWarning;
-    case Icone::Critique:
-        return QStyle::SP_MessageBoxCritical;
-    case Icone::Question:
-        return QStyle::SP_MessageBoxQuestion;
-    case Icone::Information:
-    case Icone::Aucune:
-        break;
-    }
-    return QStyle::SP_MessageBoxInformation;
 }
 
 QRect EcranDisponible(const QWidget* parent) {
@@ -158,8 +142,7 @@ bool BoiteAvecRapport(QWidget* parent, const QString& rapport, const QString& su
     auto* grille = new QGridLayout(&boite);
     if (icone != Icone::Aucune) {
         auto* image = new QLabel(&boite);
-        const int cote = boite.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &boite);
-        image->setPixmap(boite.style()->standardIcon(IconeStyle(icone)).pixmap(cote, cote));
+        image->setPixmap(QMessageBox::standardIcon(iconeQt(icone)));
         grille->addWidget(image, 0, 0, 2, 1, Qt::AlignTop);
     }
     auto* zone = new QPlainTextEdit(&boite);
