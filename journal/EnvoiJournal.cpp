@@ -14,11 +14,6 @@ EnvoiJournal::EnvoiJournal(Poste& poste, const ServeurJournal& serveur)
     minuterie_.start();
 }
 
-EnvoiJournal::~EnvoiJournal() {
-    if (poste_.liens.journal == this)
-        poste_.liens.journal = nullptr;
-}
-
 EnvoiJournal* EnvoiJournal::de(const Poste& poste) {
     return poste.liens.journal;
 }

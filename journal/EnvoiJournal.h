@@ -14,9 +14,9 @@ class Poste;
 class EnvoiJournal : public QObject {
     Q_OBJECT
 public:
-    // A child of the context, which deletes it.
+    // A child of the context, which deletes it; the context's link to it
+    // (FixeServeur replaces it).
     EnvoiJournal(Poste& poste, const ServeurJournal& serveur);
-    ~EnvoiJournal() override;
     // The context's, or nullptr when it has no server.
     static EnvoiJournal* de(const Poste& poste);
 

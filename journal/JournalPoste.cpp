@@ -38,7 +38,8 @@ bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages, QString*
 }
 
 void FixeServeur(Poste& poste, const ServeurJournal& serveur) {
-    delete EnvoiJournal::de(poste);
+    delete poste.liens.journal;
+    poste.liens.journal = nullptr;
     new EnvoiJournal(poste, serveur);
 }
 
