@@ -142,7 +142,10 @@ bool BoiteAvecRapport(QWidget* parent, const QString& rapport, const QString& su
     auto* grille = new QGridLayout(&boite);
     if (icone != Icone::Aucune) {
         auto* image = new QLabel(&boite);
-        image->setPixmap(QMessageBox::standardIcon(iconeQt(icone)));
+        // The very picture of the station's message box of that kind.
+        QMessageBox modele;
+        modele.setIcon(iconeQt(icone));
+        image->setPixmap(modele.iconPixmap());
         grille->addWidget(image, 0, 0, 2, 1, Qt::AlignTop);
     }
     auto* zone = new QPlainTextEdit(&boite);
