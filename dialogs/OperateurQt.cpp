@@ -69,13 +69,18 @@ namespace {
 
 enum class Boutons { Ok, OuiNon };
 
+// What tests and the screenshot driver find a box by, whatever its kind.
+QString NomBoite(Boutons boutons) {
+    return boutons == Boutons::Ok ? QStringLiteral("Boite") : QStringLiteral("OuiNon");
+}
+
 // The station's message box; true for OK or Yes.
 bool BoiteMessage(QWidget* parent, const QString& texte, const QString& titre, Icone icone,
                   Boutons boutons, bool nonParDefaut) {
     const bool ok = boutons == Boutons::Ok;
     QMessageBox boite(iconeQt(icone), titreOuProgramme(titre), TexteAffichable(texte),
                       ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No, parent);
-    boite.setObjectName(ok ? QStringLiteral("Boite") : QStringLiteral("OuiNon"));
+    boite.setObjectName(NomBoite(boutons));
     boite.setTextFormat(Qt::PlainText);
     if (!ok) {
         boite.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
@@ -136,8 +141,7 @@ bool BoiteAvecRapport(QWidget* parent, const QString& rapport, const QString& su
         return BoiteMessage(parent, rapport + suite, titre, icone, boutons, nonParDefaut);
 
     QDialog boite(parent);
-    boite.setObjectName(boutons == Boutons::Ok ? QStringLiteral("Boite")
-                                               : QStringLiteral("OuiNon"));
+    boite.setObjectName(NomBoite(boutons));
     boite.setWindowTitle(titreOuProgramme(titre));
     auto* grille = new QGridLayout(&boite);
     if (icone != Icone::Aucune) {
@@ -157,10 +161,9 @@ bool BoiteAvecRapport(QWidget* parent, const QString& rapport, const QString& su
         lignes.chop(1);
     zone->setPlainText(lignes);
     grille->addWidget(zone, 0, 1);
-    QLabel* question = nullptr;
     const QString apres = TexteAffichable(suite).trimmed();
     if (!apres.isEmpty()) {
-        question = new QLabel(apres, &boite);
+        auto* question = new QLabel(apres, &boite);
         question->setObjectName(QStringLiteral("TexteQuestion"));
         question->setTextFormat(Qt::PlainText);
         question->setWordWrap(true);

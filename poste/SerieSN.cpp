@@ -25,35 +25,34 @@ constexpr int kAttenteVerrouMs = 5000;
 constexpr int kVerrouPerimeMs = 30000;
 constexpr int kVerrouDechireMs = 1000;
 
+// The SNs a trace line gives: each "SN=" and four characters, between blanks
+// or the line's ends.
+QStringList SNdeLigne(const QString& l) {
+    QStringList sns;
+    for (qsizetype p = l.indexOf(QStringLiteral("SN=")); p >= 0;
+         p = l.indexOf(QStringLiteral("SN="), p + 1)) {
+        const qsizetype fin = p + 7;
+        if ((p == 0 || l[p - 1] == QLatin1Char(' ')) &&
+            (fin == l.size() || (fin < l.size() && l[fin] == QLatin1Char(' '))))
+            sns << l.mid(p + 3, 4);
+    }
+    return sns;
+}
+
 // Index of the first trace line (header excluded) giving `sn`, or -1.
 int LigneDonnantSN(const QStringList& lignes, const QString& sn) {
-    const QString cle = QStringLiteral("SN=") + sn;
-    for (int i = 1; i < lignes.size(); ++i) {
-        const QString& l = lignes[i];
-        for (qsizetype p = l.indexOf(cle); p >= 0; p = l.indexOf(cle, p + 1)) {
-            const qsizetype fin = p + cle.size();
-            const bool debutOk = p == 0 || l[p - 1] == QLatin1Char(' ');
-            const bool finOk = fin == l.size() || l[fin] == QLatin1Char(' ');
-            if (debutOk && finOk)
-                return i;
-        }
-    }
+    for (int i = 1; i < lignes.size(); ++i)
+        if (SNdeLigne(lignes[i]).contains(sn))
+            return i;
     return -1;
 }
 
 // Every SN the trace lines (header excluded) give.
 QSet<QString> SNdonnes(const QStringList& lignes) {
     QSet<QString> donnes;
-    for (int i = 1; i < lignes.size(); ++i) {
-        const QString& l = lignes[i];
-        for (qsizetype p = l.indexOf(QStringLiteral("SN=")); p >= 0;
-             p = l.indexOf(QStringLiteral("SN="), p + 1)) {
-            const qsizetype fin = p + 7;
-            if ((p == 0 || l[p - 1] == QLatin1Char(' ')) &&
-                (fin == l.size() || (fin < l.size() && l[fin] == QLatin1Char(' '))))
-                donnes.insert(l.mid(p + 3, 4));
-        }
-    }
+    for (int i = 1; i < lignes.size(); ++i)
+        for (const QString& sn : SNdeLigne(lignes[i]))
+            donnes.insert(sn);
     return donnes;
 }
 
