@@ -46,12 +46,42 @@ struct PassageEnregistre {
     QString codeDefaut; // the first failure code, for the Pareto
     qint64 dureeMs = 0;
     QString uid; // made on the station when first written, when empty
+    // How the card was programmed and tested: this program's version, the
+    // firmware file in use (name and SHA-256 of its content).
+    QString versionPoste, fichierFW, sha256FW;
+    int position = -1; // a rail's place on the bench, -1 when none
+};
+
+// One tray of a cabinet assignment: what was typed or scanned for it, the
+// card's names before and after, the SN it answered under its new name.
+struct PlateauAttribue {
+    int plateau = 0;
+    QString saisie;     // the SN typed or the product code scanned, as entered
+    QString sn;         // the SN the tray was given (from the entry)
+    QString snLu;       // the SN read back under the new name, empty when none
+    QString ancienNom;  // "A-5", as the card answered before
+    QString nouveauNom; // "B-7"
+    IssuePassage issue = IssuePassage::Interrompu;
+    QString passageUid; // the tray's run
+};
+
+// A cabinet assignment: the genealogy of a pharmacy's cabinet. Recorded with
+// the runs of its trays; each tray whose card took its name links that card
+// to the tray, closing the card's earlier link and the tray's earlier card
+// (their end time set, nothing deleted).
+struct AttributionEnregistree {
+    QDateTime debut; // UTC
+    QString poste, usine, operateur;
+    QString pharmacie, adresse, meuble;
+    int premier = 0, dernier = 0;
+    QList<PlateauAttribue> plateaux;
+    QString uid; // made on the station when first written, when empty
 };
 
 namespace Journal {
 
 // The schema this program writes; older files are brought up to it on open.
-inline constexpr int kVersionSchema = 3;
+inline constexpr int kVersionSchema = 4;
 
 // Creates the file on first use, migrates an older schema, and writes the run
 // in one transaction. False, with the reason in `erreur`, when the file cannot
@@ -71,6 +101,9 @@ bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString
 // Several runs in one transaction: all of them or none.
 bool Enregistre(const QString& chemin, const QList<PassageEnregistre>& passages, QString* erreur,
                 bool aEnvoyer);
+// The same with a cabinet assignment, in the same transaction.
+bool Enregistre(const QString& chemin, const QList<PassageEnregistre>& passages,
+                const AttributionEnregistree& attribution, QString* erreur, bool aEnvoyer);
 
 // The records of the station's file still to send.
 int EnAttente(const QString& chemin, QString* erreur = nullptr);

@@ -1,0 +1,2 @@
+#pragma once
+// The window "Historique d'un SN".
