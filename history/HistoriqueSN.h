@@ -1,2 +1,56 @@
 #pragma once
-// The window "Historique d'un SN".
+// The window "Historique d'un SN": one field takes what an engineer has in
+// hand (a card or rail SN, a product code scanned from a label, a cabinet with
+// its pharmacy, a pharmacy) and shows what the journal knows of it: a card's
+// runs with their measurements and the cabinets it was in, or a cabinet's
+// trays with their cards. The journal is read anew at each search, through
+// its one reader (the factory server when the station has one).
+#include "HistoriqueJournal.h"
+
+#include <QWidget>
+
+class Poste;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+class HistoriqueSN : public QWidget {
+    Q_OBJECT
+public:
+    HistoriqueSN(Poste& poste, QWidget* parent = nullptr);
+
+    // Searches what TxtRecherche holds.
+    void Cherche();
+    // Puts `saisie` in the field and searches it.
+    void Cherche(const QString& saisie);
+
+    QLineEdit* TxtRecherche;
+    QPushButton* BtChercher;
+    QLabel* LblResultat;
+    QTableWidget* TablePassages;
+    QTableWidget* TableMesures;
+    QTableWidget* TableGenealogie;
+    QComboBox* CmbMeuble;
+    QLabel* LblMeuble;
+    QTableWidget* TablePlateaux;
+    QPushButton* BtCertificat;
+
+private:
+    void affiche(const ResultatHistorique& r);
+    void vide(const QString& ligne);
+    void afficheMesures();
+    void afficheMeuble();
+
+    Poste& poste_;
+    ResultatHistorique resultat_;
+    QGroupBox* cadrePassages_;
+    QGroupBox* cadreMesures_;
+    QGroupBox* cadreGenealogie_;
+    QGroupBox* cadreMeuble_;
+};
+
+// Opens the window, or brings the open one to the front.
+HistoriqueSN* AfficheHistoriqueSN(Poste& poste, QWidget* parent);
