@@ -6,6 +6,7 @@
 #include "CreeBaseMessages.h"
 #include "EtiquetteCarteLue.h"
 #include "FenetresAide.h"
+#include "HistoriqueSN.h"
 #include "MenuBanc.h"
 #include "OutilsExternes.h"
 #include "RenommeCarte.h"
@@ -42,6 +43,9 @@ void F1posteProgrammation::brancheFlux() {
     connect(mnuStatistiques, &QAction::triggered, this, [this] {
         execute([this] { AfficheStatistiquesProduction(poste_, this); },
                 mnuStatistiques->objectName(), false);
+    });
+    connect(mnuHistorique, &QAction::triggered, this, [this] {
+        execute([this] { AfficheHistoriqueSN(poste_, this); }, mnuHistorique->objectName(), false);
     });
 
     commandes.BtAttribueMeuble = [this] {

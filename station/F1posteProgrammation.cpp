@@ -298,6 +298,8 @@ void F1posteProgrammation::construit() {
                                      QStringLiteral("Creation Base de messages"));
     mnuStatistiques = Entree(mnuFonctions, QStringLiteral("mnuStatistiques"),
                              QStringLiteral("Statistiques de production"));
+    mnuHistorique =
+        Entree(mnuFonctions, QStringLiteral("mnuHistorique"), QStringLiteral("Historique d'un SN"));
 
     branche();
     brancheFlux();

@@ -88,6 +88,7 @@ public:
     QAction* mnuAffAideTestRails;
     QAction* mnuCreationBaseMessages;
     QAction* mnuStatistiques;
+    QAction* mnuHistorique;
 
     // Whether a card workflow is running (the context's job guard).
     bool travailEnCours() const { return poste_.travailEnCours(); }
