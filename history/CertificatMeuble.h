@@ -11,9 +11,12 @@
 #include <QDateTime>
 #include <QRectF>
 #include <QString>
+#include <QWidget>
+#include <functional>
 
+class QLabel;
 class QPainter;
-class QWidget;
+class QPushButton;
 
 // Paints the certificate on `page` (device units of the painter), edited at
 // `edition`. The same routine for the screen and for the PDF.
@@ -36,3 +39,24 @@ bool EcritCertificat(const MeubleHistorique& meuble, const QDateTime& edition,
 // "Certificat du meuble": the preview window of the certificate, with a
 // button that writes it where the operator chooses and tells where.
 QWidget* AfficheCertificat(const MeubleHistorique& meuble, QWidget* parent);
+
+// The window AfficheCertificat opens; its parts are public for the tests.
+class FenetreCertificat : public QWidget {
+    Q_OBJECT
+public:
+    explicit FenetreCertificat(const MeubleHistorique& meuble, QWidget* parent = nullptr);
+
+    // Writes the certificate where demandeFichier says (nothing when it gives
+    // no name), edited now; the label tells where, a box tells why not.
+    void Enregistre();
+    // The PDF's name; a save dialog unless replaced (tests).
+    std::function<QString()> demandeFichier;
+
+    QPushButton* BtEnregistrerCertificat;
+    QLabel* LblEtatCertificat;
+
+private:
+    MeubleHistorique meuble_;
+    QDateTime edition_;
+    QWidget* apercu_;
+};
