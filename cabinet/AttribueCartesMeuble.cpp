@@ -6,6 +6,7 @@
 #include "Temps.h"
 #include "Windows1252.h"
 
+#include <QSysInfo>
 #include <deque>
 
 namespace {
@@ -53,9 +54,34 @@ void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
     // however it ends.
     LotJournal lot(poste);
     std::deque<PassageJournal> journaux;
-    for (int i = 0; i < nombre; ++i)
-        journaux.emplace_back(poste, QStringLiteral("AttribueCartesMeuble"), &lot)
-            .carte(SNligne(vue.lignes().at(i)).trimmed());
+    AttributionEnregistree& attribution = lot.attribution;
+    attribution.debut = QDateTime::currentDateTimeUtc();
+    attribution.poste = QSysInfo::machineHostName();
+    attribution.usine = poste.reglages.CodeUsine;
+    attribution.operateur = poste.reglages.CodeOperateur;
+    attribution.pharmacie = vue.NomPharma();
+    attribution.adresse = vue.AdrPharma();
+    attribution.meuble = meuble.NomMeuble;
+    attribution.premier = meuble.PremierPlateau;
+    attribution.dernier = meuble.DernierPlateau;
+    for (int i = 0; i < nombre; ++i) {
+        const QString ligne = vue.lignes().at(i);
+        const QString sn = SNligne(ligne).trimmed();
+        PassageJournal& journal =
+            journaux.emplace_back(poste, QStringLiteral("AttribueCartesMeuble"), &lot);
+        journal.carte(sn);
+        const int numero = NumeroPlateau(ligne);
+        const QString saisie = numero >= 0 && numero <= Meuble::kPlateauMax
+                                   ? meuble.SNsaisie[static_cast<size_t>(numero)]
+                                   : QString();
+        PlateauAttribue plateau;
+        plateau.plateau = numero;
+        plateau.saisie = saisie.isEmpty() ? sn : saisie;
+        plateau.sn = sn;
+        plateau.nouveauNom = meuble.NomMeuble + QLatin1Char('-') + QString::number(numero);
+        plateau.passageUid = journal.uid();
+        attribution.plateaux << plateau;
+    }
 
     vue.Etat(QStringLiteral("verification de la presence des cartes ..."));
     PortCarteOuvert port(poste);
@@ -69,6 +95,7 @@ void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
         journaux[static_cast<size_t>(i)].resultat(reponse);
         if (const auto presence = LitReponsePresence(reponse)) {
             ancien = presence->ancienNom;
+            attribution.plateaux[i].ancienNom = ancien;
             journaux[static_cast<size_t>(i)].carte({}, ancien, presence->version);
             vue.changeLigne(i, LigneAvecEtat(ligne, presence->version + QStringLiteral(" (") +
                                                         ancien + QLatin1Char(')')));
@@ -102,6 +129,7 @@ void AttribueCartesMeuble(Poste& poste, Meuble& meuble, VueMeuble& vue) {
         const QString reponse =
             Texte(EnvoiEtReponseMorvane2(poste, "V" + AdressePlateau(ligne), kTimeOutMs));
         if (const auto id = LitReponseIdentite(reponse)) {
+            attribution.plateaux[i].snLu = id->sn;
             const QString note =
                 id->sn != SNligne(ligne) ? QStringLiteral("SN lue=") + id->sn : QString();
             vue.changeLigne(i, LigneAvecEtat(ligne, id->version + QLatin1Char(' ') + note));

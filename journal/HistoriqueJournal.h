@@ -58,9 +58,9 @@ struct LienMeuble {
 // A tray of a cabinet as it stands: its card and what that card passed.
 struct PlateauMeuble {
     int plateau = 0;
-    QString sn;         // the card in the tray now
-    QString versionFW;  // as the card answered at its assignment
-    QDateTime depuis;   // since when it is there
+    QString sn;        // the card in the tray now; empty when none took it
+    QString versionFW; // as the card answered at its assignment
+    QDateTime depuis;  // since when it is there
     std::optional<PassageHistorique> dernierTestPlateau; // single tray test
     std::optional<PassageHistorique> derniereAttributionSN;
     bool testPlateauReussi = false; // any passed single tray test of the card
@@ -76,8 +76,8 @@ struct MeubleHistorique {
     // The assignment that last touched the cabinet.
     QDateTime dateAttribution;
     QString posteAttribution, operateurAttribution;
-    int attributions = 0; // how many times it was assigned
-    QList<PlateauMeuble> plateaux; // in tray order, trays with a card only
+    int attributions = 0;          // how many times it was assigned
+    QList<PlateauMeuble> plateaux; // every tray of the last assignment's range, in order
 };
 
 struct ResultatHistorique {

@@ -1,5 +1,6 @@
 #include "Journal.h"
 
+#include "HistoriqueJournal.h"
 #include "ServeurJournal.h"
 
 #include <QDir>
@@ -64,8 +65,35 @@ const QList<QStringList> kEtapes = {
      QStringLiteral("CREATE UNIQUE INDEX passages_uid ON passages (uid)"),
      QStringLiteral("CREATE TABLE envois_en_attente"
                     " (passage INTEGER NOT NULL UNIQUE REFERENCES passages(id))")},
+    // 4: how each run was made (program, firmware file, a rail's place on
+    // the bench), and the genealogy of cabinets: each assignment with its
+    // trays, and the links card-tray with their start and end.
+    {QStringLiteral("ALTER TABLE passages ADD COLUMN version_poste TEXT"),
+     QStringLiteral("ALTER TABLE passages ADD COLUMN fichier_fw TEXT"),
+     QStringLiteral("ALTER TABLE passages ADD COLUMN sha256_fw TEXT"),
+     QStringLiteral("ALTER TABLE passages ADD COLUMN position INTEGER"),
+     QStringLiteral("CREATE INDEX passages_sn ON passages (sn, debut)"),
+     QStringLiteral("CREATE TABLE attributions (id {id}, uid TEXT NOT NULL UNIQUE,"
+                    " debut TEXT NOT NULL, poste TEXT, usine TEXT, operateur TEXT,"
+                    " pharmacie TEXT NOT NULL, cle_pharmacie TEXT NOT NULL, adresse TEXT,"
+                    " meuble TEXT NOT NULL, premier INTEGER, dernier INTEGER)"),
+     QStringLiteral("CREATE INDEX attributions_meuble ON attributions (cle_pharmacie, meuble)"),
+     QStringLiteral("CREATE TABLE plateaux_attribues (attribution INTEGER NOT NULL REFERENCES"
+                    " attributions(id), plateau INTEGER NOT NULL, saisie TEXT, sn TEXT, sn_lu TEXT,"
+                    " ancien_nom TEXT, nouveau_nom TEXT, issue TEXT NOT NULL, passage_uid TEXT)"),
+     QStringLiteral("CREATE INDEX plateaux_attribues_attribution"
+                    " ON plateaux_attribues (attribution)"),
+     QStringLiteral("CREATE TABLE liens_meuble (id {id}, sn TEXT NOT NULL,"
+                    " pharmacie TEXT NOT NULL, cle_pharmacie TEXT NOT NULL, meuble TEXT NOT NULL,"
+                    " plateau INTEGER NOT NULL, debut TEXT NOT NULL, fin TEXT,"
+                    " attribution_uid TEXT NOT NULL, fin_attribution_uid TEXT)"),
+     QStringLiteral("CREATE INDEX liens_meuble_sn ON liens_meuble (sn, debut)"),
+     QStringLiteral(
+         "CREATE INDEX liens_meuble_place ON liens_meuble (cle_pharmacie, meuble, plateau)"),
+     QStringLiteral("CREATE TABLE attributions_en_attente"
+                    " (attribution INTEGER NOT NULL UNIQUE REFERENCES attributions(id))")},
 };
-static_assert(Journal::kVersionSchema == 3);
+static_assert(Journal::kVersionSchema == 4);
 
 QVariant Optionnel(const std::optional<double>& v) {
     return v ? QVariant(*v) : QVariant(QMetaType(QMetaType::Double));
@@ -223,7 +251,8 @@ bool Ecrit(QSqlDatabase db, const PassageEnregistre& p, QVariant* id, QString* e
     QSqlQuery q(db);
     q.prepare(QStringLiteral(
         "INSERT INTO passages (debut, poste, usine, operateur, flux, sn, nom_carte, version_fw,"
-        " issue, duree_ms, code_defaut, uid) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        " issue, duree_ms, code_defaut, uid, version_poste, fichier_fw, sha256_fw, position)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(p.debut.toUTC().toString(Qt::ISODateWithMs));
     q.addBindValue(p.poste);
     q.addBindValue(p.usine);
@@ -236,6 +265,10 @@ bool Ecrit(QSqlDatabase db, const PassageEnregistre& p, QVariant* id, QString* e
     q.addBindValue(p.dureeMs);
     q.addBindValue(TexteOuNul(p.codeDefaut));
     q.addBindValue(p.uid);
+    q.addBindValue(TexteOuNul(p.versionPoste));
+    q.addBindValue(TexteOuNul(p.fichierFW));
+    q.addBindValue(TexteOuNul(p.sha256FW));
+    q.addBindValue(p.position >= 0 ? QVariant(p.position) : QVariant(QMetaType(QMetaType::Int)));
     if (!q.exec())
         return Echoue(QStringLiteral("ecriture"), q.lastError(), erreur);
     *id = q.lastInsertId();
@@ -269,23 +302,96 @@ bool Ecrit(QSqlDatabase db, const PassageEnregistre& p, QVariant* id, QString* e
     return true;
 }
 
-std::optional<double> Nombre(const QVariant& v) {
-    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+QString Horodatage(const QDateTime& t) {
+    return t.toUTC().toString(Qt::ISODateWithMs);
 }
 
-IssuePassage IssueLue(const QString& texte) {
-    for (IssuePassage i : {IssuePassage::Reussi, IssuePassage::Echec, IssuePassage::Abandon})
-        if (TexteIssue(i) == texte)
-            return i;
-    return IssuePassage::Interrompu;
+bool ExecutePrepare(QSqlQuery& q, const QString& sql, const QVariantList& valeurs,
+                    QString* erreur) {
+    q.prepare(sql);
+    for (const QVariant& v : valeurs)
+        q.addBindValue(v);
+    if (!q.exec())
+        return Echoue(sql.startsWith(QLatin1String("SELECT")) ? QStringLiteral("lecture")
+                                                              : QStringLiteral("ecriture"),
+                      q.lastError(), erreur);
+    return true;
+}
+
+// The card of a tray whose assignment passed takes the tray: its earlier
+// link and the tray's earlier card are closed at this assignment's time. A
+// card found again where it was keeps its link.
+bool Relie(QSqlDatabase db, const AttributionEnregistree& a, const PlateauAttribue& t,
+           QString* erreur) {
+    const QString sn = t.snLu.isEmpty() ? t.sn : t.snLu;
+    if (t.issue != IssuePassage::Reussi || sn.isEmpty())
+        return true;
+    const QString cle = ClePharmacie(a.pharmacie);
+    const QString quand = Horodatage(a.debut);
+    QSqlQuery q(db);
+    if (!ExecutePrepare(q,
+                        QStringLiteral("SELECT count(*) FROM liens_meuble WHERE sn = ?"
+                                       " AND cle_pharmacie = ? AND meuble = ? AND plateau = ?"
+                                       " AND fin IS NULL"),
+                        {sn, cle, a.meuble, t.plateau}, erreur) ||
+        !q.next())
+        return false;
+    if (q.value(0).toInt() > 0)
+        return true;
+    return ExecutePrepare(q,
+                          QStringLiteral("UPDATE liens_meuble SET fin = ?, fin_attribution_uid = ?"
+                                         " WHERE sn = ? AND fin IS NULL"),
+                          {quand, a.uid, sn}, erreur) &&
+           ExecutePrepare(q,
+                          QStringLiteral("UPDATE liens_meuble SET fin = ?, fin_attribution_uid = ?"
+                                         " WHERE cle_pharmacie = ? AND meuble = ? AND plateau = ?"
+                                         " AND fin IS NULL"),
+                          {quand, a.uid, cle, a.meuble, t.plateau}, erreur) &&
+           ExecutePrepare(q,
+                          QStringLiteral("INSERT INTO liens_meuble (sn, pharmacie, cle_pharmacie,"
+                                         " meuble, plateau, debut, attribution_uid)"
+                                         " VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                          {sn, a.pharmacie, cle, a.meuble, t.plateau, quand, a.uid}, erreur);
+}
+
+// The assignment's rows and its links; its id in `id`.
+bool EcritAttribution(QSqlDatabase db, const AttributionEnregistree& a, QVariant* id,
+                      QString* erreur) {
+    QSqlQuery q(db);
+    if (!ExecutePrepare(
+            q,
+            QStringLiteral("INSERT INTO attributions (uid, debut, poste, usine, operateur,"
+                           " pharmacie, cle_pharmacie, adresse, meuble, premier, dernier)"
+                           " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {a.uid, Horodatage(a.debut), a.poste, a.usine, a.operateur, a.pharmacie,
+             ClePharmacie(a.pharmacie), TexteOuNul(a.adresse), a.meuble, a.premier, a.dernier},
+            erreur))
+        return false;
+    *id = q.lastInsertId();
+    for (const PlateauAttribue& t : a.plateaux)
+        if (!ExecutePrepare(q,
+                            QStringLiteral("INSERT INTO plateaux_attribues (attribution, plateau,"
+                                           " saisie, sn, sn_lu, ancien_nom, nouveau_nom, issue,"
+                                           " passage_uid) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                            {*id, t.plateau, TexteOuNul(t.saisie), TexteOuNul(t.sn),
+                             TexteOuNul(t.snLu), TexteOuNul(t.ancienNom), TexteOuNul(t.nouveauNom),
+                             TexteIssue(t.issue), TexteOuNul(t.passageUid)},
+                            erreur) ||
+            !Relie(db, a, t, erreur))
+            return false;
+    return true;
+}
+
+std::optional<double> Nombre(const QVariant& v) {
+    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
 }
 
 // The run `id` as written by Ecrit.
 bool Lit(QSqlDatabase db, const QVariant& id, PassageEnregistre* p, QString* erreur) {
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT debut, poste, usine, operateur, flux, sn, nom_carte,"
-                             " version_fw, issue, duree_ms, code_defaut, uid"
-                             " FROM passages WHERE id = ?"));
+                             " version_fw, issue, duree_ms, code_defaut, uid, version_poste,"
+                             " fichier_fw, sha256_fw, position FROM passages WHERE id = ?"));
     q.addBindValue(id);
     if (!q.exec())
         return Echoue(QStringLiteral("lecture"), q.lastError(), erreur);
@@ -303,6 +409,10 @@ bool Lit(QSqlDatabase db, const QVariant& id, PassageEnregistre* p, QString* err
     p->dureeMs = q.value(9).toLongLong();
     p->codeDefaut = q.value(10).toString();
     p->uid = q.value(11).toString();
+    p->versionPoste = q.value(12).toString();
+    p->fichierFW = q.value(13).toString();
+    p->sha256FW = q.value(14).toString();
+    p->position = q.value(15).isNull() ? -1 : q.value(15).toInt();
 
     q.prepare(QStringLiteral("SELECT nom, valeur, texte, limite_basse, limite_haute, unite,"
                              " conforme, code FROM mesures WHERE passage = ? ORDER BY rang"));
@@ -327,6 +437,46 @@ bool Lit(QSqlDatabase db, const QVariant& id, PassageEnregistre* p, QString* err
         return Echoue(QStringLiteral("lecture"), q.lastError(), erreur);
     while (q.next())
         p->resultats << q.value(0).toString();
+    return true;
+}
+
+// The assignment `id` as written by EcritAttribution.
+bool LitAttribution(QSqlDatabase db, const QVariant& id, AttributionEnregistree* a,
+                    QString* erreur) {
+    QSqlQuery q(db);
+    if (!ExecutePrepare(q,
+                        QStringLiteral("SELECT uid, debut, poste, usine, operateur, pharmacie,"
+                                       " adresse, meuble, premier, dernier FROM attributions"
+                                       " WHERE id = ?"),
+                        {id}, erreur))
+        return false;
+    if (!q.next())
+        return Refuse(QStringLiteral("attribution %1 absente").arg(id.toString()), erreur);
+    a->uid = q.value(0).toString();
+    a->debut = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
+    a->poste = q.value(2).toString();
+    a->usine = q.value(3).toString();
+    a->operateur = q.value(4).toString();
+    a->pharmacie = q.value(5).toString();
+    a->adresse = q.value(6).toString();
+    a->meuble = q.value(7).toString();
+    a->premier = q.value(8).toInt();
+    a->dernier = q.value(9).toInt();
+    if (!ExecutePrepare(q,
+                        QStringLiteral("SELECT plateau, saisie, sn, sn_lu, ancien_nom, nouveau_nom,"
+                                       " issue, passage_uid FROM plateaux_attribues"
+                                       " WHERE attribution = ? ORDER BY plateau"),
+                        {id}, erreur))
+        return false;
+    while (q.next())
+        a->plateaux << PlateauAttribue{q.value(0).toInt(),
+                                       q.value(1).toString(),
+                                       q.value(2).toString(),
+                                       q.value(3).toString(),
+                                       q.value(4).toString(),
+                                       q.value(5).toString(),
+                                       IssueLue(q.value(6).toString()),
+                                       q.value(7).toString()};
     return true;
 }
 
@@ -360,6 +510,29 @@ bool EnvoieUn(QSqlDatabase srv, const PassageEnregistre& p, QString* erreur) {
     return Present(srv, p.uid, nullptr) > 0;
 }
 
+// Sends one assignment in its own transaction, after its runs; true when the
+// server has it. Its links are made on the server against what the other
+// stations recorded there.
+bool EnvoieAttribution(QSqlDatabase srv, const AttributionEnregistree& a, QString* erreur) {
+    QSqlQuery q(srv);
+    if (!ExecutePrepare(q, QStringLiteral("SELECT count(*) FROM attributions WHERE uid = ?"),
+                        {a.uid}, erreur) ||
+        !q.next())
+        return false;
+    if (q.value(0).toInt() > 0)
+        return true;
+    q.finish();
+    if (!srv.transaction())
+        return Echoue(QStringLiteral("transaction"), srv.lastError(), erreur);
+    QVariant id;
+    if (EcritAttribution(srv, a, &id, erreur) && srv.commit())
+        return true;
+    if (erreur && erreur->isEmpty())
+        Echoue(QStringLiteral("validation"), srv.lastError(), erreur);
+    srv.rollback();
+    return false;
+}
+
 } // namespace
 
 QString TexteIssue(IssuePassage issue) {
@@ -374,6 +547,13 @@ QString TexteIssue(IssuePassage issue) {
         break;
     }
     return QStringLiteral("interrompu");
+}
+
+IssuePassage IssueLue(const QString& texte) {
+    for (IssuePassage i : {IssuePassage::Reussi, IssuePassage::Echec, IssuePassage::Abandon})
+        if (TexteIssue(i) == texte)
+            return i;
+    return IssuePassage::Interrompu;
 }
 
 namespace Journal {
@@ -399,7 +579,13 @@ bool Enregistre(const QString& chemin, const PassageEnregistre& passage, QString
 
 bool Enregistre(const QString& chemin, const QList<PassageEnregistre>& passages, QString* erreur,
                 bool aEnvoyer) {
-    if (passages.isEmpty())
+    return Enregistre(chemin, passages, AttributionEnregistree{}, erreur, aEnvoyer);
+}
+
+bool Enregistre(const QString& chemin, const QList<PassageEnregistre>& passages,
+                const AttributionEnregistree& attribution, QString* erreur, bool aEnvoyer) {
+    const bool avecAttribution = !attribution.meuble.isEmpty();
+    if (passages.isEmpty() && !avecAttribution)
         return true;
     Connexion c(chemin);
     QSqlDatabase db = c.db();
@@ -423,6 +609,19 @@ bool Enregistre(const QString& chemin, const QList<PassageEnregistre>& passages,
         if (!ecrit)
             break;
     }
+    if (ecrit && avecAttribution) {
+        AttributionEnregistree a = attribution;
+        if (a.uid.isEmpty())
+            a.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        QVariant id;
+        ecrit = EcritAttribution(db, a, &id, erreur);
+        if (ecrit && aEnvoyer) {
+            QSqlQuery q(db);
+            ecrit = ExecutePrepare(
+                q, QStringLiteral("INSERT INTO attributions_en_attente (attribution) VALUES (?)"),
+                {id}, erreur);
+        }
+    }
     if (!ecrit) {
         db.rollback();
         return false;
@@ -440,7 +639,11 @@ int EnAttente(const QString& chemin, QString* erreur) {
     if (!OuvreFichier(c.db(), chemin, erreur))
         return -1;
     QSqlQuery q(c.db());
-    if (!Execute(q, QStringLiteral("SELECT count(*) FROM envois_en_attente"), erreur) || !q.next())
+    if (!Execute(q,
+                 QStringLiteral("SELECT (SELECT count(*) FROM envois_en_attente)"
+                                " + (SELECT count(*) FROM attributions_en_attente)"),
+                 erreur) ||
+        !q.next())
         return -1;
     return q.value(0).toInt();
 }
@@ -449,33 +652,50 @@ int EnvoieEnAttente(const QString& chemin, const ServeurJournal& serveur, QStrin
     Connexion local(chemin);
     if (!OuvreFichier(local.db(), chemin, erreur))
         return -1;
-    QSqlQuery q(local.db());
-    if (!Execute(q, QStringLiteral("SELECT passage FROM envois_en_attente ORDER BY passage"),
-                 erreur))
+    const auto attente = [&](const QString& table, const QString& colonne, QVariantList* ids) {
+        QSqlQuery q(local.db());
+        if (!Execute(q, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(colonne, table),
+                     erreur))
+            return false;
+        while (q.next())
+            *ids << q.value(0);
+        return true;
+    };
+    // Runs first: an assignment names its trays' runs.
+    QVariantList passages, attributions;
+    if (!attente(QStringLiteral("envois_en_attente"), QStringLiteral("passage"), &passages) ||
+        !attente(QStringLiteral("attributions_en_attente"), QStringLiteral("attribution"),
+                 &attributions))
         return -1;
-    QVariantList ids;
-    while (q.next())
-        ids << q.value(0);
-    q.finish();
-    if (ids.isEmpty())
+    if (passages.isEmpty() && attributions.isEmpty())
         return 0;
 
     Connexion distant(serveur);
     if (!Ouvre(distant.db(), kPostgres, erreur))
         return -1;
     int envoyes = 0;
-    q.prepare(QStringLiteral("DELETE FROM envois_en_attente WHERE passage = ?"));
-    for (const QVariant& id : ids) {
-        PassageEnregistre p;
-        if (!Lit(local.db(), id, &p, erreur) || !EnvoieUn(distant.db(), p, erreur))
-            return -1;
-        // Should this fail, the run is sent again later and found there.
-        q.addBindValue(id);
-        if (!q.exec()) {
-            Echoue(QStringLiteral("ecriture"), q.lastError(), erreur);
-            return -1;
-        }
+    // Should taking it off the list fail, the record is sent again later and
+    // found there.
+    const auto retire = [&](const QString& table, const QString& colonne, const QVariant& id) {
+        QSqlQuery q(local.db());
+        if (!ExecutePrepare(q, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, colonne),
+                            {id}, erreur))
+            return false;
         ++envoyes;
+        return true;
+    };
+    for (const QVariant& id : passages) {
+        PassageEnregistre p;
+        if (!Lit(local.db(), id, &p, erreur) || !EnvoieUn(distant.db(), p, erreur) ||
+            !retire(QStringLiteral("envois_en_attente"), QStringLiteral("passage"), id))
+            return -1;
+    }
+    for (const QVariant& id : attributions) {
+        AttributionEnregistree a;
+        if (!LitAttribution(local.db(), id, &a, erreur) ||
+            !EnvoieAttribution(distant.db(), a, erreur) ||
+            !retire(QStringLiteral("attributions_en_attente"), QStringLiteral("attribution"), id))
+            return -1;
     }
     return envoyes;
 }

@@ -24,6 +24,7 @@ struct ServeurJournal;
 enum class IssuePassage { Reussi, Echec, Abandon, Interrompu };
 // As stored: "reussi", "echec", "abandon", "interrompu".
 QString TexteIssue(IssuePassage issue);
+IssuePassage IssueLue(const QString& texte); // anything else: interrupted
 
 struct MesureJournal {
     QString nom{};                  // "IR pourcentage", "alim", "EA nombre", ...

@@ -1,9 +1,13 @@
 #include "JournalPoste.h"
 
 #include "EnvoiJournal.h"
+#include "Plateforme.h"
 #include "Poste.h"
 #include "ServeurJournal.h"
 
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QSysInfo>
 
@@ -29,12 +33,40 @@ bool Enregistre(Poste& poste, const PassageEnregistre& passage, QString* erreur)
 }
 
 bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages, QString* erreur) {
+    return Enregistre(poste, passages, AttributionEnregistree{}, erreur);
+}
+
+bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages,
+                const AttributionEnregistree& attribution, QString* erreur) {
     EnvoiJournal* envoi = EnvoiJournal::de(poste);
-    if (!Enregistre(Chemin(poste), passages, erreur, envoi != nullptr))
+    if (!Enregistre(Chemin(poste), passages, attribution, erreur, envoi != nullptr))
         return false;
     if (envoi)
         envoi->envoie();
     return true;
+}
+
+QString VersionPoste() {
+    const VersionLogiciel v = versionLogiciel();
+    return QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision);
+}
+
+QString EmpreinteFirmware(Poste& poste) {
+    auto& e = poste.memoire.firmware;
+    const QString chemin = Plateforme::CheminLocal(poste.reglages.FichierProg);
+    const QFileInfo info(chemin);
+    const QDateTime modifie = info.exists() ? info.lastModified() : QDateTime();
+    const qint64 taille = info.exists() ? info.size() : -1;
+    if (chemin == e.chemin && modifie == e.modifie && taille == e.taille)
+        return e.sha256;
+    e = {chemin, modifie, taille, {}};
+    QFile f(chemin);
+    if (!chemin.isEmpty() && f.open(QIODevice::ReadOnly)) {
+        QCryptographicHash h(QCryptographicHash::Sha256);
+        if (h.addData(&f))
+            e.sha256 = QString::fromLatin1(h.result().toHex());
+    }
+    return e.sha256;
 }
 
 void FixeServeur(Poste& poste, const ServeurJournal& serveur) {

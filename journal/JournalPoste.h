@@ -18,6 +18,15 @@ void FixeChemin(Poste& poste, const QString& chemin);
 // the record could not be kept at all.
 bool Enregistre(Poste& poste, const PassageEnregistre& passage, QString* erreur);
 bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages, QString* erreur);
+bool Enregistre(Poste& poste, const QList<PassageEnregistre>& passages,
+                const AttributionEnregistree& attribution, QString* erreur);
+
+// "1.2.13": this program's version, as each run records it.
+QString VersionPoste();
+// The SHA-256 (hexadecimal) of the firmware file the station programs
+// (fp=), read again only when the file's time or size changed; empty when
+// the file cannot be read.
+QString EmpreinteFirmware(Poste& poste);
 
 // From bd=: every record of this station goes to the server from now on.
 void FixeServeur(Poste& poste, const ServeurJournal& serveur);

@@ -5,6 +5,7 @@
 #include "Poste.h"
 
 #include <QSysInfo>
+#include <QUuid>
 #include <QVariant>
 #include <exception>
 
@@ -24,10 +25,11 @@ void Signale(Poste& poste, const QString& chemin, const QString& erreur) {
 }
 
 // Writes, and on failure tells the operator (never while unwinding).
-void EcritEtSignale(Poste& poste, const QList<PassageEnregistre>& passages, int exceptions) {
+void EcritEtSignale(Poste& poste, const QList<PassageEnregistre>& passages,
+                    const AttributionEnregistree& attribution, int exceptions) {
     const QString chemin = Journal::Chemin(poste);
     QString erreur;
-    if (!Journal::Enregistre(poste, passages, &erreur)) {
+    if (!Journal::Enregistre(poste, passages, attribution, &erreur)) {
         qWarning("journal %s: %s", qPrintable(chemin), qPrintable(erreur));
         // No dialog while the program is being unwound.
         if (std::uncaught_exceptions() == exceptions)
@@ -45,6 +47,11 @@ PassageJournal::PassageJournal(Poste& poste, const QString& flux, LotJournal* lo
     p_.usine = poste.reglages.CodeUsine;
     p_.operateur = poste.reglages.CodeOperateur;
     p_.flux = flux;
+    // Made now, so that a cabinet assignment can name the run of each tray.
+    p_.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    p_.versionPoste = Journal::VersionPoste();
+    p_.fichierFW = poste.reglages.FichierProg;
+    p_.sha256FW = Journal::EmpreinteFirmware(poste);
 }
 
 void PassageJournal::carte(const QString& sn, const QString& nom, const QString& version) {
@@ -114,7 +121,7 @@ PassageJournal::~PassageJournal() {
         if (lot_)
             lot_->ajoute(p);
         else
-            EcritEtSignale(poste_, {p}, exceptions_);
+            EcritEtSignale(poste_, {p}, {}, exceptions_);
     } catch (...) {
         // The journal never stops a run, not even its end.
     }
@@ -124,8 +131,12 @@ LotJournal::LotJournal(Poste& poste) : poste_(poste), exceptions_(std::uncaught_
 
 LotJournal::~LotJournal() {
     try {
-        if (!passages_.isEmpty())
-            EcritEtSignale(poste_, passages_, exceptions_);
+        for (PlateauAttribue& t : attribution.plateaux)
+            for (const PassageEnregistre& p : std::as_const(passages_))
+                if (p.uid == t.passageUid)
+                    t.issue = p.issue;
+        if (!passages_.isEmpty() || !attribution.meuble.isEmpty())
+            EcritEtSignale(poste_, passages_, attribution, exceptions_);
     } catch (...) {
     }
 }

@@ -27,6 +27,8 @@ public:
 
     // The card as identified; empty values keep what was known.
     void carte(const QString& sn, const QString& nom = {}, const QString& version = {});
+    // The place on the bench of the rail this run is about.
+    void position(int numero) { p_.position = numero; }
     // A result text as shown, with the measurements read from it.
     void resultat(const QString& texte, const QList<MesureJournal>& mesures = {});
     void mesure(const MesureJournal& mesure);
@@ -41,6 +43,8 @@ public:
     // the end of a run that tests several cards at once.
     std::function<void(PassageJournal&)> avantEcriture;
 
+    // The id the record is written with.
+    QString uid() const { return p_.uid; }
     // The record as it would be written now.
     PassageEnregistre passage() const;
 
@@ -66,6 +70,10 @@ public:
     LotJournal(const LotJournal&) = delete;
     LotJournal& operator=(const LotJournal&) = delete;
     void ajoute(const PassageEnregistre& passage) { passages_ << passage; }
+
+    // A cabinet assignment written with the runs: each tray takes the
+    // outcome of its run (`passageUid`), whatever ended the assignment.
+    AttributionEnregistree attribution;
 
 private:
     Poste& poste_;

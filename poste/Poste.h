@@ -8,6 +8,7 @@
 #include "Operateur.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -84,6 +85,13 @@ public:
         QString cheminJournal;       // this context's journal file; empty: the default one
         bool journalSignale = false; // the operator was told the journal cannot be written
         QString dernierTypePlateau;  // the rail type last typed for the single tray test
+        // The firmware file's fingerprint, computed again when its time changes.
+        struct EmpreinteFirmware {
+            QString chemin;
+            QDateTime modifie;
+            qint64 taille = -1;
+            QString sha256;
+        } firmware;
     };
     Memoire memoire;
 

@@ -225,6 +225,7 @@ bool DuModele(const RailBanc& rail, const QString& type) {
 // the run is over.
 void JournaliseRail(PassageJournal& journal, const RailBanc& rail, const QString& type) {
     journal.carte({}, rail.nom);
+    journal.position(rail.numero);
     journal.avantEcriture = [&rail, type](PassageJournal& j) {
         j.carte(rail.sn);
         if (rail.motif.isEmpty())

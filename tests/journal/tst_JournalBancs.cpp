@@ -115,9 +115,15 @@ private slots:
         QVERIFY(b.ouvre());
         const QString journal = b.fichier("journal.sqlite");
         Journal::FixeChemin(b.f->poste(), journal);
+        // The firmware file the station programs: its fingerprint goes with each run.
+        const QString fw = b.fichier("prog.hex");
+        QFile f(fw);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("abc") == 3);
+        f.close();
+        b.f->poste().reglages.FichierProg = fw;
         b.carteUsine("0B01");
         b.carteUsine("0B03");
-        b.cree("A", "1", "3", {"0B01", "0B02", "0B03"});
+        b.cree("A", "1", "3", {"0B01", "0B02", "C8-0B03-5026-0Y"});
         b.cliqueMeuble(b.w->BtAttribuerCartes);
         QCOMPARE(Sqlite(journal, "SELECT flux, sn, coalesce(nom_carte, '-'),"
                                  " coalesce(version_fw, '-'), issue, coalesce(code_defaut, '-')"
@@ -129,6 +135,28 @@ private slots:
                                  " WHERE sn = '0B01' ORDER BY rang")
                      .mid(1),
                  QStringList{"ok"});
+
+        // The cabinet's genealogy: the assignment, each tray as entered and
+        // answered, a link for each card that took its tray's name.
+        const VersionLogiciel v = versionLogiciel();
+        QCOMPARE(Sqlite(journal, "SELECT DISTINCT version_poste, fichier_fw, sha256_fw"
+                                 " FROM passages"),
+                 QStringList{QStringLiteral("%1.%2.%3|").arg(v.major).arg(v.minor).arg(v.revision) +
+                             fw +
+                             "|ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"});
+        QCOMPARE(Sqlite(journal, "SELECT pharmacie, adresse, meuble, premier, dernier"
+                                 " FROM attributions"),
+                 QStringList{"Pharmacie du Parc|3 place Verte|A|1|3"});
+        QCOMPARE(
+            Sqlite(journal, "SELECT t.plateau, t.saisie, t.sn, coalesce(t.sn_lu, '-'),"
+                            " coalesce(t.ancien_nom, '-'), t.nouveau_nom, t.issue, p.sn"
+                            " FROM plateaux_attribues t JOIN passages p ON p.uid ="
+                            " t.passage_uid ORDER BY t.plateau"),
+            (QStringList{"1|0B01|0B01|0B01|A-5|A-1|reussi|0B01", "2|0B02|0B02|-|-|A-2|echec|0B02",
+                         "3|C8-0B03-5026-0Y|0B03|0B03|A-5|A-3|reussi|0B03"}));
+        QCOMPARE(Sqlite(journal, "SELECT sn, pharmacie, meuble, plateau, coalesce(fin, '-')"
+                                 " FROM liens_meuble ORDER BY plateau"),
+                 (QStringList{"0B01|Pharmacie du Parc|A|1|-", "0B03|Pharmacie du Parc|A|3|-"}));
     }
 };
 
