@@ -60,14 +60,14 @@ QTableWidget* Table(const QString& nom, const QStringList& colonnes) {
     return t;
 }
 
-// Appends a row; `alerte` shows it in red (a failed run, a measurement out of
-// its limits, a card never passed on its own).
-void Ligne(QTableWidget* t, const QStringList& cellules, bool alerte = false) {
+// Appends a row; the cell of column `alerte` in red (a failed run, a
+// measurement out of its limits, a card never passed on its own).
+void Ligne(QTableWidget* t, const QStringList& cellules, int alerte = -1) {
     const int ligne = t->rowCount();
     t->insertRow(ligne);
     for (int i = 0; i < cellules.size(); ++i) {
         auto* c = new QTableWidgetItem(cellules[i]);
-        if (alerte)
+        if (i == alerte)
             c->setForeground(Qt::red);
         t->setItem(ligne, i, c);
     }
@@ -146,7 +146,10 @@ HistoriqueSN::HistoriqueSN(Poste& poste, QWidget* parent)
     cadrePassages_ = Cadre(QStringLiteral("Passages"), TablePassages);
     cadreMesures_ = Cadre(QStringLiteral("Mesures"), TableMesures);
     cadreGenealogie_ = Cadre(QStringLiteral("Généalogie"), TableGenealogie);
-    auto* detail = new QHBoxLayout;
+    // Hidden as one: a layout whose widgets are hidden still takes its share.
+    detail_ = new QWidget;
+    auto* detail = new QHBoxLayout(detail_);
+    detail->setContentsMargins(0, 0, 0, 0);
     detail->addWidget(cadreMesures_, 3);
     detail->addWidget(cadreGenealogie_, 2);
 
@@ -163,11 +166,11 @@ HistoriqueSN::HistoriqueSN(Poste& poste, QWidget* parent)
     principal->addLayout(recherche);
     principal->addWidget(LblResultat);
     principal->addWidget(cadrePassages_, 3);
-    principal->addLayout(detail, 2);
+    principal->addWidget(detail_, 2);
     principal->addWidget(cadreMeuble_, 3);
     // Takes the room of the sections hidden.
     principal->addStretch(0);
-    resize(1180, 760);
+    resize(1260, 780);
     vide(LblResultat->text());
 
     connect(TxtRecherche, &QLineEdit::returnPressed, this, [this] { Cherche(); });
@@ -219,7 +222,7 @@ void HistoriqueSN::vide(const QString& ligne) {
     CmbMeuble->clear();
     CmbMeuble->blockSignals(false);
     LblMeuble->clear();
-    for (QGroupBox* c : {cadrePassages_, cadreMesures_, cadreGenealogie_, cadreMeuble_})
+    for (QWidget* c : std::initializer_list<QWidget*>{cadrePassages_, detail_, cadreMeuble_})
         c->hide();
     LblResultat->setText(ligne);
 }
@@ -240,14 +243,13 @@ void HistoriqueSN::affiche(const ResultatHistorique& r) {
                   {Date(p.debut), p.poste, p.operateur, p.flux, Issue(p.issue), p.codeDefaut, p.sn,
                    p.versionFW, p.versionPoste,
                    p.position < 0 ? QString() : QString::number(p.position)},
-                  p.issue == IssuePassage::Echec);
+                  p.issue == IssuePassage::Echec ? 4 : -1);
         TablePassages->clearSelection();
         TablePassages->blockSignals(false);
         TablePassages->resizeColumnsToContents();
         cadrePassages_->show();
         if (!EstRail(r)) {
             afficheMesures();
-            cadreMesures_->show();
             for (const LienMeuble& l : r.liens)
                 Ligne(TableGenealogie,
                       {l.pharmacie, l.meuble, QString::number(l.plateau), Date(l.debut),
@@ -256,7 +258,7 @@ void HistoriqueSN::affiche(const ResultatHistorique& r) {
             cadreGenealogie_->setTitle(r.liens.isEmpty()
                                            ? QStringLiteral("Généalogie : dans aucun meuble")
                                            : QStringLiteral("Généalogie"));
-            cadreGenealogie_->show();
+            detail_->show();
         }
         return;
     }
@@ -294,7 +296,7 @@ void HistoriqueSN::afficheMesures() {
               {m.nom, m.valeur ? QString::number(*m.valeur) : m.texte, Nombre(m.limiteBasse),
                Nombre(m.limiteHaute), m.unite,
                m.conforme ? QStringLiteral("conforme") : QStringLiteral("non conforme")},
-              !m.conforme);
+              m.conforme ? -1 : 5);
     TableMesures->resizeColumnsToContents();
 }
 
@@ -321,7 +323,7 @@ void HistoriqueSN::afficheMeuble() {
         Ligne(TablePlateaux,
               {QString::number(t.plateau), t.sn, t.versionFW, Date(t.depuis),
                DateEtIssue(t.dernierTestPlateau), DateEtIssue(t.derniereAttributionSN), t.marque()},
-              !t.testPlateauReussi);
+              t.marque().isEmpty() ? -1 : 6);
     TablePlateaux->resizeColumnsToContents();
 }
 

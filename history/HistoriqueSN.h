@@ -49,6 +49,7 @@ private:
     QGroupBox* cadrePassages_;
     QGroupBox* cadreMesures_;
     QGroupBox* cadreGenealogie_;
+    QWidget* detail_; // the measurements beside the genealogy
     QGroupBox* cadreMeuble_;
 };
 
