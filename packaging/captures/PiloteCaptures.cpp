@@ -6,8 +6,9 @@
 //                   [--boite N | --question N | --apres MS] [--ecran]
 //                   -- <station command line>
 // Steps, in order, each once the one before has returned: clique:<button>,
-// texte:<line edit>=<text>, coche:<check box>, photo:<window> (the picture of
-// that top-level window, then the end). --boite N: the picture is taken while
+// texte:<line edit>=<text>, coche:<check box>, menu:<entry>, ligne:<table>=<row>
+// (that row selected, from 0), photo:<window> (the picture of that top-level
+// window, then the end). --boite N: the picture is taken while
 // the N-th box with an OK button is shown; --question N: while the N-th Yes/No
 // box is shown; --apres MS: that long after the
 // first step; none of them: the main window once shown. --ecran: the whole
@@ -29,6 +30,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -119,6 +121,15 @@ bool Etape(const Consignes& c, const QString& etape) {
             coche->setChecked(true);
         return coche;
     }
+    if (action == QLatin1String("ligne")) {
+        auto* table = Controle<QTableWidget>(nom);
+        bool nombre = false;
+        const int ligne = cible.section(QLatin1Char('='), 1).toInt(&nombre);
+        if (!table || !nombre || ligne < 0 || ligne >= table->rowCount())
+            return false;
+        table->selectRow(ligne);
+        return true;
+    }
     if (action == QLatin1String("menu")) {
         for (QWidget* haut : QApplication::topLevelWidgets())
             if (auto* entree = haut->findChild<QAction*>(nom)) {
@@ -149,7 +160,8 @@ int main(int argc, char* argv[]) {
     QCommandLineParser ligne;
     ligne.addOptions(
         {{"image", "image a ecrire", "fichier"},
-         {"etape", "clique:Bt, texte:Txt=..., coche:Chk, menu:mnu, photo:Fenetre", "etape"},
+         {"etape", "clique:Bt, texte:Txt=..., coche:Chk, menu:mnu, ligne:Table=N, photo:Fenetre",
+          "etape"},
          {"saisie", "reponse a une boite de saisie", "texte"},
          {"oui", "repond Oui aux questions"},
          {"boite", "photo pendant la N-ieme boite OK", "N"},
