@@ -130,6 +130,9 @@ void F1posteProgrammation::Demarre(const QString& ligneCommande) {
         BtAttribuSN->text() +
         LegendeLitterale(QStringLiteral(" (--> ") + r.NomCarteFuture + QStringLiteral(")")));
     infoProg->setText(r.FichierProg);
+    // Read once now, so that the first run does not wait for it; again only
+    // when the file changes.
+    Journal::EmpreinteFirmware(poste_);
 
     const VersionLogiciel v = versionLogiciel();
     QString etat = QStringLiteral("Version %1.%2.%3 (%4)")
