@@ -92,8 +92,29 @@ const QList<QStringList> kEtapes = {
          "CREATE INDEX liens_meuble_place ON liens_meuble (cle_pharmacie, meuble, plateau)"),
      QStringLiteral("CREATE TABLE attributions_en_attente"
                     " (attribution INTEGER NOT NULL UNIQUE REFERENCES attributions(id))")},
+    // 5: the serial-number series arbitrated by the factory server (its
+    // last SN, every SN given, the blocks reserved by stations; a station's
+    // own reserve and the SNs it gave while the server was away); the label
+    // jobs; the indexes of the statistics.
+    {
+        // 5a: serial numbers. On the server: series_sn, sn_donnes, sn_reserves
+        // (blocks handed to stations). In a station's file: sn_reserves (its
+        // own reserve), sn_donnes (what it gave), sn_a_signaler (given from
+        // the reserve, not yet on the server).
+        QStringLiteral("CREATE TABLE series_sn (serie TEXT PRIMARY KEY, dernier TEXT NOT NULL)"),
+        QStringLiteral("CREATE TABLE sn_donnes (id {id}, serie TEXT NOT NULL, sn TEXT NOT NULL,"
+                       " poste TEXT, quand TEXT NOT NULL, de_reserve INTEGER NOT NULL,"
+                       " passage_uid TEXT, UNIQUE (serie, sn))"),
+        QStringLiteral("CREATE TABLE sn_reserves (serie TEXT NOT NULL, sn TEXT NOT NULL,"
+                       " poste TEXT NOT NULL, quand TEXT NOT NULL, UNIQUE (serie, sn))"),
+        QStringLiteral("CREATE TABLE sn_a_signaler"
+                       " (sn_donne INTEGER NOT NULL UNIQUE REFERENCES sn_donnes(id))"),
+        QStringLiteral("CREATE INDEX sn_donnes_sn ON sn_donnes (sn)"),
+        // 5b: label jobs.
+        // 5c: statistics.
+    },
 };
-static_assert(Journal::kVersionSchema == 4);
+static_assert(Journal::kVersionSchema == 5);
 
 QVariant Optionnel(const std::optional<double>& v) {
     return v ? QVariant(*v) : QVariant(QMetaType(QMetaType::Double));

@@ -82,7 +82,7 @@ struct AttributionEnregistree {
 namespace Journal {
 
 // The schema this program writes; older files are brought up to it on open.
-inline constexpr int kVersionSchema = 4;
+inline constexpr int kVersionSchema = 5;
 
 // Creates the file on first use, migrates an older schema, and writes the run
 // in one transaction. False, with the reason in `erreur`, when the file cannot

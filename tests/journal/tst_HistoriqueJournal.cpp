@@ -330,7 +330,7 @@ private slots:
         const Attribution a = Attribue("A", Le(2, 10), {{2, "0A1C", IssuePassage::Reussi}});
         QString erreur;
         QVERIFY2(Journal::Enregistre(chemin, a.passages, a.a, &erreur, false), qPrintable(erreur));
-        QCOMPARE(Sqlite(chemin, "SELECT version FROM version_schema"), QStringList{"4"});
+        QCOMPARE(Sqlite(chemin, "SELECT version FROM version_schema"), QStringList{"5"});
         QCOMPARE(Sqlite(chemin, "SELECT id, sn, version_fw, coalesce(version_poste, '-'),"
                                 " uid FROM passages ORDER BY id"),
                  (QStringList{"1|0A1C|PLT2 v2.13|-|u-1",

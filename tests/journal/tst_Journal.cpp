@@ -72,7 +72,7 @@ private slots:
         QString erreur;
         QVERIFY2(Journal::Enregistre(chemin, Exemple(), &erreur), qPrintable(erreur));
 
-        QCOMPARE(Sqlite(chemin, "SELECT version FROM version_schema"), QStringList{"4"});
+        QCOMPARE(Sqlite(chemin, "SELECT version FROM version_schema"), QStringList{"5"});
         QCOMPARE(Sqlite(chemin, "SELECT debut, poste, usine, operateur, flux, sn, nom_carte,"
                                 " version_fw, issue, duree_ms, code_defaut FROM passages"),
                  QStringList{"2026-12-08T09:30:05.250Z|banc-2|0|1|TestPlateauSeul|0A1B|A-1|"
@@ -98,7 +98,7 @@ private slots:
         QString erreur;
         QVERIFY2(Journal::Enregistre(chemin, Exemple(), &erreur), qPrintable(erreur));
 
-        QCOMPARE(Sqlite(chemin, "SELECT version FROM version_schema"), QStringList{"4"});
+        QCOMPARE(Sqlite(chemin, "SELECT version FROM version_schema"), QStringList{"5"});
         QCOMPARE(
             Sqlite(chemin, "SELECT id, flux, sn, issue, code_defaut FROM passages ORDER BY id"),
             (QStringList{"1|AttribueSNcarte|0042|reussi|NULL",
@@ -120,8 +120,8 @@ private slots:
             << QByteArray() << "ce fichier n'est pas un journal de production";
         QTest::newRow("journal plus recent")
             << "CREATE TABLE version_schema (version INTEGER); INSERT INTO version_schema VALUES "
-               "(5);"
-            << QByteArray() << "journal de version 5, plus recente que ce programme (4)";
+               "(6);"
+            << QByteArray() << "journal de version 6, plus recente que ce programme (5)";
     }
     void fichiersQuIlNeDoitPasEcrire() {
         QFETCH(QString, sql);

@@ -217,13 +217,14 @@ private slots:
                  qPrintable(erreur));
         QCOMPARE(serveur_.psql(QStringLiteral("vide"),
                                QStringLiteral("SELECT version FROM version_schema")),
-                 QStringList{"4"});
+                 QStringList{"5"});
         QCOMPARE(serveur_.psql(QStringLiteral("vide"),
                                QStringLiteral("SELECT table_name FROM information_schema.tables"
                                               " WHERE table_schema = 'public' ORDER BY 1")),
                  (QStringList{"attributions", "attributions_en_attente", "envois_en_attente",
                               "liens_meuble", "mesures", "passages", "plateaux_attribues",
-                              "resultats", "version_schema"}));
+                              "resultats", "series_sn", "sn_a_signaler", "sn_donnes",
+                              "sn_reserves", "version_schema"}));
         // Measured values keep their digits: double precision, not PostgreSQL's REAL.
         QCOMPARE(
             serveur_.psql(QStringLiteral("vide"),
@@ -268,7 +269,7 @@ private slots:
         QCOMPARE(poste.op.boites(), QStringList{});
 
         QCOMPARE(serveur_.psql(base, QStringLiteral("SELECT version FROM version_schema")),
-                 QStringList{"4"});
+                 QStringList{"5"});
         QCOMPARE(serveur_.psql(base, QStringLiteral("SELECT id, sn, issue, code_defaut,"
                                                     " uid IS NULL FROM passages ORDER BY id")),
                  (QStringList{"1|0042|reussi||t", "2|banc-2-001|reussi||f"}));
