@@ -1,0 +1,1 @@
+#include "EtiquetteEPL2.h"
