@@ -23,7 +23,7 @@ QList<QImage> RendTravailEPL2(const QByteArray& travail, QStringList* commandesI
 void DessineEtiquette(QPainter& peintre, const EtiquetteEPL2& etiquette,
                       QStringList* erreurs = nullptr);
 // The label as the printer's dots: grayscale, 203 dpi.
-QImage ImageEtiquette(const EtiquetteEPL2& etiquette);
+QImage ImageEtiquette(const EtiquetteEPL2& etiquette, QStringList* erreurs = nullptr);
 
 // The bars of a Code 128 symbol, as module flags, drawn by zint; empty with
 // a reason when the data cannot be encoded.

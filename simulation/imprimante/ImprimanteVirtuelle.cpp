@@ -213,7 +213,7 @@ void ImprimanteVirtuelle::interprete(const QByteArray& octets) {
             etiquette.fichierPng = QStringLiteral("%1/etiquette_%2.png")
                                        .arg(options_.dossier)
                                        .arg(etiquette.numero, 4, 10, QLatin1Char('0'));
-            ImageEtiquette(e).save(etiquette.fichierPng, "PNG");
+            ImageEtiquette(e, &etiquette.contenu.erreurs).save(etiquette.fichierPng, "PNG");
         }
         if (!e.commandesInconnues.isEmpty()) {
             QFile f(options_.dossier + QStringLiteral("/commandes_inconnues.txt"));

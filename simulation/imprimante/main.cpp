@@ -69,9 +69,11 @@ int main(int argc, char** argv) {
     QObject::connect(&imprimante, &ImprimanteVirtuelle::etiquetteImprimee, &app,
                      [&imprimante, vue](int numero, const QString& png) {
                          std::printf("etiquette %d : %s\n", numero, qPrintable(png));
-                         for (const QString& c :
-                              imprimante.etiquettes().last().contenu.commandesInconnues)
+                         const EtiquetteEPL2 contenu = imprimante.etiquettes().last().contenu;
+                         for (const QString& c : contenu.commandesInconnues)
                              std::printf("  commande inconnue : %s\n", qPrintable(c));
+                         for (const QString& e : contenu.erreurs)
+                             std::printf("  non dessine : %s\n", qPrintable(e));
                          std::fflush(stdout);
                          if (vue)
                              vue->setPixmap(QPixmap(png).scaled(408 * 2, 203 * 2));
