@@ -1,5 +1,6 @@
 #include "Journal.h"
 
+#include "EtiquettesJournal.h"
 #include "HistoriqueJournal.h"
 #include "ServeurJournal.h"
 
@@ -111,7 +112,21 @@ const QList<QStringList> kEtapes = {
                        " (sn_donne INTEGER NOT NULL UNIQUE REFERENCES sn_donnes(id))"),
         QStringLiteral("CREATE INDEX sn_donnes_sn ON sn_donnes (sn)"),
         // 5b: label jobs.
+        QStringLiteral("CREATE TABLE etiquettes (id {id}, uid TEXT NOT NULL UNIQUE,"
+                       " quand TEXT NOT NULL, poste TEXT, usine TEXT, operateur TEXT,"
+                       " client TEXT, cible TEXT, sn TEXT, code_produit TEXT,"
+                       " octets TEXT NOT NULL, etat TEXT NOT NULL, raison TEXT,"
+                       " quand_etat TEXT NOT NULL, reimpression_de TEXT, motif TEXT,"
+                       " rang INTEGER)"),
+        QStringLiteral("CREATE INDEX etiquettes_sn ON etiquettes (sn, quand)"),
+        QStringLiteral("CREATE INDEX etiquettes_etat ON etiquettes (etat)"),
+        QStringLiteral("CREATE INDEX etiquettes_reimpression ON etiquettes (reimpression_de)"),
+        QStringLiteral("CREATE TABLE envois_etiquettes"
+                       " (etiquette INTEGER NOT NULL UNIQUE REFERENCES etiquettes(id))"),
         // 5c: statistics.
+        QStringLiteral("CREATE INDEX passages_sn_flux ON passages (sn, flux, debut)"),
+        QStringLiteral("CREATE INDEX passages_poste ON passages (poste, debut)"),
+        QStringLiteral("CREATE INDEX passages_operateur ON passages (operateur, debut)"),
     },
 };
 static_assert(Journal::kVersionSchema == 5);
@@ -556,6 +571,126 @@ bool EnvoieAttribution(QSqlDatabase srv, const AttributionEnregistree& a, QStrin
 
 } // namespace
 
+// ---- label jobs ----
+
+namespace {
+
+const QString kColonnesEtiquette =
+    QStringLiteral("uid, quand, poste, usine, operateur, client, cible, sn, code_produit, octets,"
+                   " etat, raison, quand_etat, reimpression_de, motif, rang");
+
+// Bytes as base64 text: the same column on both engines, whatever the bytes.
+QVariantList ValeursEtiquette(const EtiquetteEnregistree& e) {
+    return {e.uid,
+            Horodatage(e.quand),
+            TexteOuNul(e.poste),
+            TexteOuNul(e.usine),
+            TexteOuNul(e.operateur),
+            TexteOuNul(e.client),
+            TexteOuNul(e.cible),
+            TexteOuNul(e.sn),
+            TexteOuNul(e.codeProduit),
+            QString::fromLatin1(e.octets.toBase64()),
+            e.etat,
+            TexteOuNul(e.raison),
+            Horodatage(e.quandEtat),
+            TexteOuNul(e.reimpressionDe),
+            TexteOuNul(e.motif),
+            e.rang > 0 ? QVariant(e.rang) : QVariant(QMetaType(QMetaType::Int))};
+}
+
+bool EcritEtiquette(QSqlDatabase db, const EtiquetteEnregistree& e, QVariant* id, QString* erreur) {
+    QSqlQuery q(db);
+    if (!ExecutePrepare(q,
+                        QStringLiteral("INSERT INTO etiquettes (%1) VALUES (%2)")
+                            .arg(kColonnesEtiquette,
+                                 QStringList(16, QStringLiteral("?")).join(QStringLiteral(", "))),
+                        ValeursEtiquette(e), erreur))
+        return false;
+    *id = q.lastInsertId();
+    return true;
+}
+
+bool MarqueEtiquetteAEnvoyer(QSqlDatabase db, const QVariant& id, QString* erreur) {
+    QSqlQuery q(db);
+    if (!ExecutePrepare(
+            q, QStringLiteral("SELECT count(*) FROM envois_etiquettes WHERE etiquette = ?"), {id},
+            erreur) ||
+        !q.next())
+        return false;
+    if (q.value(0).toInt() > 0)
+        return true;
+    q.finish();
+    return ExecutePrepare(q, QStringLiteral("INSERT INTO envois_etiquettes (etiquette) VALUES (?)"),
+                          {id}, erreur);
+}
+
+bool LitEtiquettes(QSqlQuery& q, QList<EtiquetteEnregistree>* etiquettes) {
+    while (q.next()) {
+        EtiquetteEnregistree e;
+        e.id = q.value(0).toLongLong();
+        e.uid = q.value(1).toString();
+        e.quand = QDateTime::fromString(q.value(2).toString(), Qt::ISODateWithMs);
+        e.poste = q.value(3).toString();
+        e.usine = q.value(4).toString();
+        e.operateur = q.value(5).toString();
+        e.client = q.value(6).toString();
+        e.cible = q.value(7).toString();
+        e.sn = q.value(8).toString();
+        e.codeProduit = q.value(9).toString();
+        e.octets = QByteArray::fromBase64(q.value(10).toString().toLatin1());
+        e.etat = q.value(11).toString();
+        e.raison = q.value(12).toString();
+        e.quandEtat = QDateTime::fromString(q.value(13).toString(), Qt::ISODateWithMs);
+        e.reimpressionDe = q.value(14).toString();
+        e.motif = q.value(15).toString();
+        e.rang = q.value(16).toInt();
+        *etiquettes << e;
+    }
+    return true;
+}
+
+// Sends one job: new on the server, or its state there brought up to date.
+bool EnvoieEtiquette(QSqlDatabase srv, const EtiquetteEnregistree& e, QString* erreur) {
+    QSqlQuery q(srv);
+    if (!ExecutePrepare(q, QStringLiteral("SELECT count(*) FROM etiquettes WHERE uid = ?"), {e.uid},
+                        erreur) ||
+        !q.next())
+        return false;
+    const bool present = q.value(0).toInt() > 0;
+    q.finish();
+    if (present)
+        return ExecutePrepare(q,
+                              QStringLiteral("UPDATE etiquettes SET etat = ?, raison = ?,"
+                                             " quand_etat = ? WHERE uid = ?"),
+                              {e.etat, TexteOuNul(e.raison), Horodatage(e.quandEtat), e.uid},
+                              erreur);
+    QVariant id;
+    return EcritEtiquette(srv, e, &id, erreur);
+}
+
+// Runs `ecrit` in one transaction of the station's file.
+template <typename F> bool DansFichier(const QString& chemin, QString* erreur, F ecrit) {
+    Connexion c(chemin);
+    QSqlDatabase db = c.db();
+    if (!OuvreFichier(db, chemin, erreur))
+        return false;
+    if (!db.transaction())
+        return Echoue(QStringLiteral("transaction"), db.lastError(), erreur);
+    if (!ecrit(db)) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        const QSqlError e = db.lastError();
+        db.rollback();
+        return Echoue(QStringLiteral("validation"), e, erreur);
+    }
+    return true;
+}
+
+} // namespace
+
 QString TexteIssue(IssuePassage issue) {
     switch (issue) {
     case IssuePassage::Reussi:
@@ -683,12 +818,13 @@ int EnvoieEnAttente(const QString& chemin, const ServeurJournal& serveur, QStrin
         return true;
     };
     // Runs first: an assignment names its trays' runs.
-    QVariantList passages, attributions;
+    QVariantList passages, attributions, etiquettes;
     if (!attente(QStringLiteral("envois_en_attente"), QStringLiteral("passage"), &passages) ||
         !attente(QStringLiteral("attributions_en_attente"), QStringLiteral("attribution"),
-                 &attributions))
+                 &attributions) ||
+        !attente(QStringLiteral("envois_etiquettes"), QStringLiteral("etiquette"), &etiquettes))
         return -1;
-    if (passages.isEmpty() && attributions.isEmpty())
+    if (passages.isEmpty() && attributions.isEmpty() && etiquettes.isEmpty())
         return 0;
 
     Connexion distant(serveur);
@@ -718,7 +854,128 @@ int EnvoieEnAttente(const QString& chemin, const ServeurJournal& serveur, QStrin
             !retire(QStringLiteral("attributions_en_attente"), QStringLiteral("attribution"), id))
             return -1;
     }
+    // A label job goes again at each change of its state.
+    for (const QVariant& id : etiquettes) {
+        QSqlQuery q(local.db());
+        QList<EtiquetteEnregistree> lue;
+        if (!ExecutePrepare(q,
+                            QStringLiteral("SELECT id, %1 FROM etiquettes WHERE id = ?")
+                                .arg(kColonnesEtiquette),
+                            {id}, erreur) ||
+            !LitEtiquettes(q, &lue))
+            return -1;
+        q.finish();
+        if ((!lue.isEmpty() && !EnvoieEtiquette(distant.db(), lue.first(), erreur)) ||
+            !retire(QStringLiteral("envois_etiquettes"), QStringLiteral("etiquette"), id))
+            return -1;
+    }
     return envoyes;
+}
+
+} // namespace Journal
+
+QString TexteEtatEtiquette(const QString& etat, const QString& raison) {
+    if (etat == EtatEtiquette::imprime)
+        return QStringLiteral("imprimée");
+    if (etat == EtatEtiquette::enAttente)
+        return QStringLiteral("en attente");
+    if (etat == EtatEtiquette::envoi)
+        return QStringLiteral("en cours d'envoi");
+    return raison.isEmpty() ? QStringLiteral("perdue") : QStringLiteral("perdue : ") + raison;
+}
+
+namespace Journal {
+
+bool EnregistreEtiquette(const QString& chemin, EtiquetteEnregistree* e, QString* erreur,
+                         bool aEnvoyer) {
+    if (e->uid.isEmpty())
+        e->uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (!e->quand.isValid())
+        e->quand = QDateTime::currentDateTimeUtc();
+    if (!e->quandEtat.isValid())
+        e->quandEtat = e->quand;
+    QVariant id;
+    if (!DansFichier(chemin, erreur, [&](QSqlDatabase db) {
+            return EcritEtiquette(db, *e, &id, erreur) &&
+                   (!aEnvoyer || MarqueEtiquetteAEnvoyer(db, id, erreur));
+        }))
+        return false;
+    e->id = id.toLongLong();
+    return true;
+}
+
+bool ChangeEtatEtiquette(const QString& chemin, const QString& uid, const QString& etat,
+                         const QString& raison, QString* erreur, bool aEnvoyer) {
+    return DansFichier(chemin, erreur, [&](QSqlDatabase db) {
+        QSqlQuery q(db);
+        if (!ExecutePrepare(q, QStringLiteral("SELECT id FROM etiquettes WHERE uid = ?"), {uid},
+                            erreur))
+            return false;
+        if (!q.next())
+            return Refuse(QStringLiteral("etiquette %1 absente du journal").arg(uid), erreur);
+        const QVariant id = q.value(0);
+        q.finish();
+        return ExecutePrepare(
+                   q,
+                   QStringLiteral("UPDATE etiquettes SET etat = ?, raison = ?,"
+                                  " quand_etat = ? WHERE id = ?"),
+                   {etat, TexteOuNul(raison), Horodatage(QDateTime::currentDateTimeUtc()), id},
+                   erreur) &&
+               (!aEnvoyer || MarqueEtiquetteAEnvoyer(db, id, erreur));
+    });
+}
+
+bool EtiquettesEnAttente(const QString& chemin, QList<EtiquetteEnregistree>* etiquettes,
+                         QString* erreur) {
+    Connexion c(chemin);
+    if (!OuvreFichier(c.db(), chemin, erreur))
+        return false;
+    QSqlQuery q(c.db());
+    return ExecutePrepare(q,
+                          QStringLiteral("SELECT id, %1 FROM etiquettes WHERE etat = ? ORDER BY id")
+                              .arg(kColonnesEtiquette),
+                          {EtatEtiquette::enAttente}, erreur) &&
+           LitEtiquettes(q, etiquettes);
+}
+
+int CloturerEnvoisInterrompus(const QString& chemin, QString* erreur, bool aEnvoyer) {
+    int nombre = 0;
+    const bool ok = DansFichier(chemin, erreur, [&](QSqlDatabase db) {
+        QSqlQuery q(db);
+        if (!ExecutePrepare(q, QStringLiteral("SELECT id FROM etiquettes WHERE etat = ?"),
+                            {EtatEtiquette::envoi}, erreur))
+            return false;
+        QVariantList ids;
+        while (q.next())
+            ids << q.value(0);
+        q.finish();
+        for (const QVariant& id : ids) {
+            if (!ExecutePrepare(q,
+                                QStringLiteral("UPDATE etiquettes SET etat = ?, raison = ?,"
+                                               " quand_etat = ? WHERE id = ?"),
+                                {EtatEtiquette::perdu,
+                                 QStringLiteral("station arrêtée pendant l'envoi, à vérifier "
+                                                "sur l'imprimante"),
+                                 Horodatage(QDateTime::currentDateTimeUtc()), id},
+                                erreur) ||
+                (aEnvoyer && !MarqueEtiquetteAEnvoyer(db, id, erreur)))
+                return false;
+            ++nombre;
+        }
+        return true;
+    });
+    return ok ? nombre : -1;
+}
+
+bool EtiquettesDeSN(const QSqlDatabase& db, const QString& sn,
+                    QList<EtiquetteEnregistree>* etiquettes, QString* erreur) {
+    QSqlQuery q(db);
+    return ExecutePrepare(q,
+                          QStringLiteral("SELECT id, %1 FROM etiquettes WHERE sn = ?"
+                                         " ORDER BY quand, id")
+                              .arg(kColonnesEtiquette),
+                          {sn}, erreur) &&
+           LitEtiquettes(q, etiquettes);
 }
 
 } // namespace Journal

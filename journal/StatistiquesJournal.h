@@ -21,6 +21,13 @@
 struct FiltreJournal {
     QDate du{}, au{}; // days in UTC, both included; an invalid date leaves that end open
     QString poste{}, operateur{}; // empty: every one
+    // A drill-down narrows the runs further: a day, a workflow, the failed
+    // runs of some codes ("sans code" for none), first passes only, one run.
+    QDate jour{};
+    QString flux{};
+    QStringList codes{};
+    bool premiers = false;
+    qint64 passage = 0; // 0: any
 };
 
 struct Rendement {
@@ -38,6 +45,7 @@ struct CompteDefaut {
 // The values of one measurement, with the limits of its latest record.
 struct ValeursMesure {
     QList<double> valeurs;
+    QList<int> poids; // how many times each value was read; empty: once each
     std::optional<double> limiteBasse, limiteHaute;
     QString unite;
 };
@@ -50,6 +58,87 @@ struct Histogramme {
 };
 // Bins covering the values and the limits, on multiples of `largeur`.
 Histogramme Repartit(const ValeursMesure& v, double largeur);
+
+// First passes of the filter grouped by what the yields need: day,
+// workflow, station, outcome and failure code of the first pass, and the
+// outcome of the unit's last run in that workflow (anywhere in the journal).
+struct LigneSynthese {
+    QString jour, flux, poste, issue, code, derniere;
+    int nombre = 0;
+};
+
+// A workflow's yield at its first pass and at the units' last run; `poste`
+// empty for every station.
+struct RendementFinal {
+    QString flux, poste;
+    int premiers = 0;       // first passes, one per unit
+    int reussisPremier = 0; // of which passed
+    int reussisFin = 0;     // units whose last run passed
+    int reprises = 0;       // passed only on retest
+};
+
+// A test step of a workflow, at first pass: the runs that reached it (ended,
+// not failed at an earlier step) and those it failed; `flux` empty for every
+// workflow that has the step.
+struct RendementEtape {
+    QString flux, etape;
+    int entrees = 0, echecs = 0;
+    double pourcent() const { return entrees ? 100.0 * (entrees - echecs) / entrees : 0.0; }
+};
+
+// The test steps in the order the workflows run them, each with the failure
+// codes it records and the workflows that run it.
+struct Etape {
+    QString nom;
+    QStringList codes, flux;
+};
+const QList<Etape>& Etapes();
+
+// Sums of one measurement's values over a station (empty: all stations), in
+// time order: the moving ranges are between consecutive values.
+struct SommesMesure {
+    QString mesure, poste, unite;
+    int n = 0;
+    double somme = 0, sommeCarres = 0;
+    double sommeEcarts = 0; // of the moving ranges |x(i) - x(i-1)|
+    int nombreEcarts = 0;
+    int horsLimites = 0;                            // outside the limits of their own record
+    std::optional<double> limiteBasse, limiteHaute; // of the latest record
+};
+
+// d2 for moving ranges of two values.
+inline constexpr double kD2 = 1.128;
+
+// What can be computed of a measurement's capability; `raison` says why the
+// rest cannot.
+struct Capabilite {
+    SommesMesure s;
+    std::optional<double> moyenne, ecartGlobal, ecartIntra;
+    std::optional<double> cp, cpk, pp, ppk;
+    double horsPourcent = 0;
+    QString raison;
+};
+Capabilite CalculeCapabilite(const SommesMesure& s);
+
+// One point of a control chart.
+struct PointCarte {
+    qint64 passage = 0;
+    QDateTime debut;
+    QString poste, sn;
+    double valeur = 0;
+};
+
+// The individuals and moving-range limits, and the Western Electric rules
+// each point breaks (1 to 4, see docs/STATISTIQUES.md).
+struct CarteControle {
+    double centre = 0, sigma = 0; // sigma within
+    double centreEcarts = 0;      // average moving range
+    QList<QList<int>> regles;     // per point, the rules it breaks
+    double lci() const { return centre - 3 * sigma; }
+    double lcs() const { return centre + 3 * sigma; }
+    double lcsEcarts() const { return 3.267 * centreEcarts; }
+};
+CarteControle Regles(const QList<double>& valeurs, double centre, double sigma);
 
 namespace StatistiquesJournal {
 
@@ -67,6 +156,27 @@ bool Pareto(const QSqlDatabase& db, const FiltreJournal& f, QList<CompteDefaut>&
 // "alim", "IR puissance", ...
 bool Valeurs(const QSqlDatabase& db, const FiltreJournal& f, const QString& mesure,
              ValeursMesure& r, QString* erreur);
+// The first passes of the filter, grouped (see LigneSynthese).
+bool Synthese(const QSqlDatabase& db, const FiltreJournal& f, QList<LigneSynthese>& r,
+              QString* erreur);
+// From those rows: the yield by day or by workflow, the final yields by
+// workflow (each station and all), the step yields by workflow and all.
+QList<Rendement> RendementsPar(const QList<LigneSynthese>& lignes, bool parFlux);
+QList<RendementFinal> RendementsFinals(const QList<LigneSynthese>& lignes);
+QList<RendementEtape> RendementsEtapes(const QList<LigneSynthese>& lignes);
+// The measurements with at least one limit, each for all stations (poste
+// empty) then for each station, by name.
+bool SommesMesures(const QSqlDatabase& db, const FiltreJournal& f, QList<SommesMesure>& r,
+                   QString* erreur);
+// The latest `nombre` values of `mesure` with a limit, oldest first.
+bool PointsCarte(const QSqlDatabase& db, const FiltreJournal& f, const QString& mesure, int nombre,
+                 QList<PointCarte>& r, QString* erreur);
+// The values of `mesure` counted by value (poids), for a histogram.
+bool ValeursComptees(const QSqlDatabase& db, const FiltreJournal& f, const QString& mesure,
+                     ValeursMesure& r, QString* erreur);
+// How many runs the filter holds.
+bool Nombre(const QSqlDatabase& db, const FiltreJournal& f, int& r, QString* erreur);
+
 // The first and last days of the journal (invalid when it holds no run).
 bool Etendue(const QSqlDatabase& db, QDate& premier, QDate& dernier, QString* erreur);
 // The stations and operators the journal knows, for the filters.
@@ -74,8 +184,9 @@ bool Postes(const QSqlDatabase& db, QStringList& r, QString* erreur);
 bool Operateurs(const QSqlDatabase& db, QStringList& r, QString* erreur);
 // The records of the filter, oldest first, one row of EnTetes() each: the
 // measurements as "nom=valeur [bas..haut]" and the texts joined by " | ".
+// With `limite` > 0, only the latest `limite` records of the filter.
 bool Passages(const QSqlDatabase& db, const FiltreJournal& f, QList<QStringList>& r,
-              QString* erreur);
+              QString* erreur, int limite = 0);
 
 // `lignes` under the header, ";"-separated, UTF-8; a field holding ";", a
 // quote or a line break is quoted. Nothing is left at `chemin` when the write
