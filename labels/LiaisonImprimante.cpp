@@ -35,10 +35,18 @@ void LiaisonImprimante::Ouvre() {
 }
 
 void LiaisonImprimante::Envoi(const QByteArray& octets) {
-    if (!sessions_.empty() && sessions_.back().differee) {
-        sessions_.back().tampon += octets;
+    if (sessions_.empty()) {
+        envoiTransport(octets);
         return;
     }
+    Session& session = sessions_.back();
+    session.tampon += octets;
+    if (session.differee)
+        return;
+    if (transport_ && !transport_->estOuvert())
+        session.manque = true;
+    else
+        session.envoyeRien = false;
     envoiTransport(octets);
 }
 
@@ -52,20 +60,84 @@ void LiaisonImprimante::Ferme() {
     sessions_.pop_back();
     if (fin.differee) {
         if (!fin.tampon.isEmpty())
-            file_.append(fin.tampon);
+            Ajoute(TravailImprimante{.octets = fin.tampon});
     } else {
         fermeTransport();
+        finSessionDirecte(fin);
     }
-    if (!occupee() && !file_.isEmpty())
+    // A label just kept for its printer waits for the try programmed.
+    if (!occupee() && !file_.isEmpty() && !repriseProgrammee_)
         imprimeFile();
 }
 
-void LiaisonImprimante::Imprime(const QByteArray& travail) {
-    if (travail.isEmpty())
+// The label of a session that held the link, sent line by line: taken,
+// kept for a network printer that did not answer (each line already said
+// so), or lost.
+void LiaisonImprimante::finSessionDirecte(Session& session) {
+    if (session.tampon.isEmpty())
         return;
+    TravailImprimante travail{.octets = session.tampon};
+    if (!transport_) {
+        signale(travail, TravailImprimante::Etat::Perdu, QStringLiteral("aucune imprimante"));
+        return;
+    }
+    if (!session.manque) {
+        signale(travail, TravailImprimante::Etat::Pris);
+        return;
+    }
+    if (!transportTcp()) {
+        signale(travail, TravailImprimante::Etat::Perdu, raisonFerme());
+        return;
+    }
+    // Lines of it may have gone before the connection broke: sent again,
+    // they would print what the printer may already have printed.
+    if (!session.envoyeRien) {
+        signale(travail, TravailImprimante::Etat::Perdu,
+                QStringLiteral("connexion perdue pendant l'envoi"));
+        return;
+    }
+    signale(travail, TravailImprimante::Etat::EnAttente, QStringLiteral("imprimante injoignable"));
     file_.append(travail);
+    programmeReprise(false);
+}
+
+void LiaisonImprimante::Imprime(const QByteArray& travail) {
+    Imprime(TravailImprimante{.octets = travail});
+}
+
+void LiaisonImprimante::Imprime(TravailImprimante travail) {
+    if (travail.octets.isEmpty())
+        return;
+    Ajoute(std::move(travail));
     if (!occupee())
         imprimeFile();
+}
+
+void LiaisonImprimante::Ajoute(TravailImprimante travail) {
+    if (travail.octets.isEmpty())
+        return;
+    signale(travail, TravailImprimante::Etat::Recu);
+    file_.append(std::move(travail));
+}
+
+void LiaisonImprimante::Reprend(const QList<TravailImprimante>& travaux) {
+    if (travaux.isEmpty())
+        return;
+    file_ = travaux + file_;
+    QTimer::singleShot(0, this, [this] { VideFile(true); });
+}
+
+void LiaisonImprimante::signale(TravailImprimante& travail, TravailImprimante::Etat etat,
+                                const QString& raison) {
+    travail.etat = etat;
+    travail.raison = raison;
+    travail.cible = poste_.reglages.portImp;
+    if (suivi)
+        suivi(travail);
+}
+
+QString LiaisonImprimante::raisonFerme() const {
+    return QStringLiteral("imprimante non ouverte (%1)").arg(poste_.reglages.portImp);
 }
 
 void LiaisonImprimante::VideFile(bool maintenant) {
@@ -84,15 +156,36 @@ void LiaisonImprimante::imprimeFile() {
     try {
         while (!file_.isEmpty()) {
             ouvreTransport();
+            if (!transport_) {
+                TravailImprimante perdu = file_.takeFirst();
+                signale(perdu, TravailImprimante::Etat::Perdu, QStringLiteral("aucune imprimante"));
+                continue;
+            }
             // A network printer that did not answer (busy, restarting, its
             // queue full) keeps the jobs, in order, for a later try.
-            const TransportTcp* tcp = transportTcp();
-            if (tcp && !tcp->estOuvert()) {
+            if (transportTcp() && !transport_->estOuvert()) {
+                signale(file_.first(), TravailImprimante::Etat::EnAttente,
+                        QStringLiteral("imprimante injoignable"));
                 programmeReprise();
                 break;
             }
-            envoiTransport(file_.takeFirst());
+            if (!transport_->estOuvert()) {
+                TravailImprimante perdu = file_.takeFirst();
+                signale(perdu, TravailImprimante::Etat::Perdu, raisonFerme());
+                continue;
+            }
+            // Marked before it goes: should the station end now, the job is
+            // never sent a second time on the chance that it printed.
+            TravailImprimante travail = file_.takeFirst();
+            signale(travail, TravailImprimante::Etat::Envoi);
+            envoiTransport(travail.octets);
+            const bool tenu = transport_->estOuvert();
             fermeTransport();
+            if (tenu)
+                signale(travail, TravailImprimante::Etat::Pris);
+            else
+                signale(travail, TravailImprimante::Etat::Perdu,
+                        QStringLiteral("connexion perdue pendant l'envoi"));
             delaiRepriseMs_ = kRepriseMinMs;
         }
     } catch (...) {
@@ -102,12 +195,13 @@ void LiaisonImprimante::imprimeFile() {
     vidage_ = false;
 }
 
-void LiaisonImprimante::programmeReprise() {
-    poste_.Message(QStringLiteral("imprimante injoignable : %1 etiquette(s) en attente, "
-                                  "nouvel essai dans %2 s")
-                       .arg(file_.size())
-                       .arg(delaiRepriseMs_ / 1000),
-                   2000);
+void LiaisonImprimante::programmeReprise(bool dit) {
+    if (dit)
+        poste_.Message(QStringLiteral("imprimante injoignable : %1 etiquette(s) en attente, "
+                                      "nouvel essai dans %2 s")
+                           .arg(file_.size())
+                           .arg(delaiRepriseMs_ / 1000),
+                       2000);
     if (repriseProgrammee_)
         return;
     repriseProgrammee_ = true;

@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,6 +33,30 @@ void FermePortImprimante(Poste& poste);
 
 // TexteEtatSocket, with the socket states, is in EtatSocket.h.
 
+// A label job on the link and what became of it: the link tells each step to
+// whoever keeps the station's labels (the journal) or shows them (the main
+// window), so that a job waiting for its printer outlives the program.
+struct TravailImprimante {
+    enum class Etat {
+        Recu,      // in the queue, not tried yet
+        EnAttente, // the network printer did not answer: kept for a later try
+        Envoi,     // being handed to the printer
+        Pris,      // the printer took every byte
+        Perdu,     // not printed, and not tried again (`raison`)
+    };
+    QByteArray octets{};
+    QString cible{};  // the printer target (portImp) when the step was told
+    QString client{}; // the station served, by its address; empty: this station's own
+    Etat etat = Etat::Recu;
+    QString raison{};
+    // The keeper's id of the job, kept with it while it waits.
+    QString uid{};
+    // A reprint: the original job's id and why it was asked.
+    QString reimpressionDe{};
+    QString motif{};
+    int rang = 0; // the reprint's number among the original's
+};
+
 class LiaisonImprimante : public QObject {
     Q_OBJECT
 public:
@@ -48,11 +73,17 @@ public:
     // A whole job (what one client sent): printed now when the link is free,
     // otherwise after the job that holds it, in order of arrival.
     void Imprime(const QByteArray& travail);
+    void Imprime(TravailImprimante travail);
     // Queues a whole job without printing it yet.
-    void Ajoute(const QByteArray& travail) {
-        if (!travail.isEmpty())
-            file_.append(travail);
-    }
+    void Ajoute(const QByteArray& travail) { Ajoute(TravailImprimante{.octets = travail}); }
+    void Ajoute(TravailImprimante travail);
+    // Jobs kept from an earlier session of the station: put before any other
+    // and printed as soon as events run.
+    void Reprend(const QList<TravailImprimante>& travaux);
+
+    // Told at each step of every job, synchronously: a job is kept before
+    // it waits and marked taken before anything else runs.
+    std::function<void(TravailImprimante&)> suivi;
     // Prints the jobs waiting, unless the link is in use (then its holder
     // prints them when it lets the link go) or a network printer that did not
     // answer is given time before the next try (unless `maintenant`).
@@ -83,16 +114,23 @@ private:
     void envoiTransport(const QByteArray& octets);
     void fermeTransport();
     void imprimeFile();
-    void programmeReprise();
+    // `dit`: tells the operator (a label's own lines have already told it).
+    void programmeReprise(bool dit = true);
 
     struct Session {
-        bool differee;     // opened while another job held the link
-        QByteArray tampon; // what a deferred session sent
+        bool differee;          // opened while another job held the link
+        QByteArray tampon;      // what the session sent
+        bool manque = false;    // part of it found the transport closed
+        bool envoyeRien = true; // none of it reached an open transport
     };
+    void signale(TravailImprimante& travail, TravailImprimante::Etat etat,
+                 const QString& raison = {});
+    void finSessionDirecte(Session& session);
+    QString raisonFerme() const;
 
     Poste& poste_;
     std::vector<Session> sessions_;
-    QList<QByteArray> file_;
+    QList<TravailImprimante> file_;
     bool vidage_ = false;
     bool repriseProgrammee_ = false;
     int delaiRepriseMs_ = kRepriseMinMs;

@@ -200,16 +200,16 @@ void ServeurImpression::prendLabelsComplets(int canal) {
     Canal& c = canaux_[canal - 1];
     qsizetype debut = 0;
     qsizetype fin;
+    const QString client = c.socket ? AdresseClient(*c.socket) : QString();
     // A slow client's label comes in many pieces: its lines already read are
     // not read again at each piece.
     while ((fin = FinCommandeImpression(c.tampon, std::max(debut, c.lignesVues))) >= 0) {
-        confieALaLiaison(c.tampon.mid(debut, fin - debut));
+        confieALaLiaison(c.tampon.mid(debut, fin - debut), client);
         debut = fin;
     }
     c.tampon.remove(0, debut);
     c.lignesVues = c.tampon.lastIndexOf('\n') + 1;
     if (c.tampon.size() > kTailleMaxSansImpression) {
-        const QString client = c.socket ? AdresseClient(*c.socket) : QString();
         fermeCanal(canal);
         poste_.Message(QStringLiteral("canal %1 ferme : plus de 1 Mo sans commande d'impression, "
                                       "donnees perdues   IP client : ")
@@ -224,17 +224,20 @@ void ServeurImpression::finDuClient(int canal) {
     if (!c.socket)
         return;
     c.tampon += c.socket->readAll();
+    const QString client = AdresseClient(*c.socket);
     prendLabelsComplets(canal);
     if (!canaux_[canal - 1].tampon.isEmpty()) {
-        confieALaLiaison(canaux_[canal - 1].tampon);
+        confieALaLiaison(canaux_[canal - 1].tampon, client);
         canaux_[canal - 1].tampon.clear();
         canaux_[canal - 1].lignesVues = 0;
     }
 }
 
-void ServeurImpression::confieALaLiaison(const QByteArray& travail) {
+void ServeurImpression::confieALaLiaison(const QByteArray& travail, const QString& client) {
     LiaisonImprimante& liaison = LiaisonImprimante::de(poste_);
-    liaison.Ajoute(travail);
+    // Kept by the link's keeper before anything else runs: a station ended
+    // while the label waits prints it at its next start.
+    liaison.Ajoute(TravailImprimante{.octets = travail, .client = client});
     // Printed from the event loop rather than inside the socket's handler;
     // a label in progress prints the queue itself when it lets the link go.
     QTimer::singleShot(0, &liaison, [&liaison] { liaison.VideFile(); });

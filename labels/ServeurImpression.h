@@ -65,7 +65,7 @@ private:
     void fermeCanal(int canal);
     void finDuClient(int canal);
     void prendLabelsComplets(int canal);
-    void confieALaLiaison(const QByteArray& travail);
+    void confieALaLiaison(const QByteArray& travail, const QString& client);
 
     Poste& poste_;
     QTcpServer* WSserveur_;
