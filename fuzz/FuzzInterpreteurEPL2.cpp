@@ -1,7 +1,17 @@
-// The virtual printer's EPL2 interpreter fed any bytes, in pieces as a socket
-// or a serial line hands them over.
+// The EPL2 interpreter of the virtual printer fed any bytes, in pieces as a
+// socket or a serial line hands them over, and the same bytes drawn by the
+// renderer as one job.
 #include "Fuzz.h"
 #include "InterpreteurEPL2.h"
+
+#include <QGuiApplication>
+
+// The renderer draws text: it needs the application's fonts, without a display.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication application(*argc, *argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
     if (taille < 1)
@@ -24,6 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
     // The same bytes in one piece print the same labels.
     InterpreteurEPL2 entier;
     VERIFIE(entier.ajoute(octets).size() == imprimees);
+
+    // One picture per print command, however many copies it asks for.
+    QStringList inconnues;
+    const QList<QImage> images = RendTravailEPL2(octets, &inconnues);
+    VERIFIE(images.size() <= imprimees && (images.isEmpty() == (imprimees == 0)));
+    for (const QImage& image : images)
+        VERIFIE(!image.isNull() && image.width() <= 832 && image.height() <= 2000);
+    VERIFIE(inconnues.size() <= octets.count('\n'));
 
     const QStringList champs = ParametresEPL2(DepuisCP1252(octets));
     VERIFIE(!champs.isEmpty());
