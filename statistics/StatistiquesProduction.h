@@ -1,9 +1,12 @@
 #pragma once
 // The window "Statistiques de production": first-pass yield by day and by
 // workflow, the Pareto of failure codes with its cumulative line, the spread
-// of supply voltage and IR power against their limits, the records behind
-// them, all under one filter (dates, station, operator), and the records
-// shown exported as CSV.
+// of supply voltage and IR power against their limits; the capability of
+// every measurement with limits and its control chart; the yield of each test
+// step, the final yield and the units passed only on retest; the records
+// behind them, all under one filter (dates, station, operator). A click on a
+// bar or a point lists its runs, a double-click on a run opens its unit's
+// history, and the records listed are exported as CSV.
 #include "StatistiquesJournal.h"
 
 #include <QWidget>
@@ -17,6 +20,7 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTabWidget;
+class QScatterSeries;
 
 class StatistiquesProduction : public QWidget {
     Q_OBJECT
@@ -28,6 +32,9 @@ public:
     // Writes the records shown where demandeFichier says (nothing when it
     // gives no name); a failed write is told in a box and leaves no file.
     void ExporteCsv();
+    // Lists the runs of `selection` (the filter's own when empty) in the tab
+    // "Passages", `libelle` saying which.
+    void Detaille(const FiltreJournal& selection, const QString& libelle);
     // The file name for the export; a save dialog unless replaced (tests).
     std::function<QString()> demandeFichier;
 
@@ -44,15 +51,41 @@ public:
     QChartView* GraphPareto;
     QChartView* GraphAlim;
     QChartView* GraphPuissanceIR;
+    QTableWidget* TableCapabilite;
+    QChartView* GraphCarteI;
+    QChartView* GraphCarteMR;
+    QChartView* GraphRendementEtapes;
+    QTableWidget* TableRendements;
+    QTableWidget* TableEtapes;
+    QLabel* LblSelection;
+    QPushButton* BtToutAfficher;
     QTableWidget* TablePassages;
+
+    // The most runs the tab "Passages" lists (the export takes them all).
+    static constexpr int kPassagesAffiches = 1000;
+    // The latest values a control chart shows.
+    static constexpr int kPointsCarte = 500;
 
 private:
     FiltreJournal filtre() const;
+    // The filter narrowed to the runs listed.
+    FiltreJournal liste() const;
     void remplitFiltres(const QSqlDatabase& db);
     void vide(const QString& raison);
+    void afficheCapabilite(const QList<SommesMesure>& sommes);
+    void afficheRendements(const QList<RendementFinal>& finals,
+                           const QList<RendementEtape>& etapes);
+    void afficheCarte();
+    void listePassages(const QSqlDatabase& db);
+    void ouvreHistorique(int ligne);
 
     Poste& poste_;
     QList<QStringList> passages_;
+    FiltreJournal selection_;
+    bool selectionnee_ = false;
+    QString libelle_;
+    QList<Capabilite> capabilites_;
+    QList<PointCarte> points_;
     bool remplissage_ = false;
 };
 

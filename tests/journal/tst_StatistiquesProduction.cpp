@@ -3,6 +3,8 @@
 // (axis labels, bar values, the limits' lines), every text read whole at the
 // window's default size, the filters, and the CSV export read back.
 #include "BancFenetre.h"
+#include "ExempleStatistiques.h"
+#include "HistoriqueSN.h"
 #include "JournalConnu.h"
 #include "JournalPoste.h"
 #include "StatistiquesProduction.h"
@@ -19,11 +21,15 @@
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScatterSeries>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
 #include <algorithm>
 #include <functional>
@@ -138,6 +144,48 @@ QStringList Lignes(QChartView* v) {
     return r;
 }
 
+// The cells of a table as shown, one row a line joined by "|".
+QStringList Cellules(QTableWidget* t) {
+    QStringList r;
+    for (int i = 0; i < t->rowCount(); ++i) {
+        QStringList l;
+        for (int j = 0; j < t->columnCount(); ++j)
+            l << (t->item(i, j) ? t->item(i, j)->text() : QString());
+        r << l.join('|');
+    }
+    return r;
+}
+
+template <typename S> S* Serie(QChartView* v, const QString& nom) {
+    for (QAbstractSeries* s : v->chart()->series())
+        if (auto* x = qobject_cast<S*>(s); x && s->name() == nom)
+            return x;
+    return nullptr;
+}
+
+QList<double> Abscisses(QXYSeries* s) {
+    QList<double> r;
+    for (const QPointF& p : s ? s->points() : QList<QPointF>{})
+        r << p.x();
+    return r;
+}
+
+// Where the operator points at `valeur` of `serie` on the chart's viewport.
+QPoint Place(QChartView* v, const QPointF& valeur, QAbstractSeries* serie) {
+    return v->mapFromScene(v->chart()->mapToScene(v->chart()->mapToPosition(valeur, serie)));
+}
+
+// A click on bar `i`, half-way up.
+void CliqueBarre(QChartView* v, int i) {
+    QBarSet* jeu = PremierJeu(v);
+    QAbstractSeries* serie = nullptr;
+    for (QAbstractSeries* s : v->chart()->series())
+        if (qobject_cast<QBarSeries*>(s))
+            serie = s;
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, {},
+                      Place(v, {double(i), jeu->at(i) / 2}, serie));
+}
+
 // A run of banc-1 by operator 1 that passed, its supply and IR power measured.
 PassageEnregistre Passage(const QDateTime& debut, const QString& flux, int n, double alim,
                           double ir) {
@@ -216,6 +264,7 @@ struct Station : BancFenetre {
         QCoreApplication::sendPostedEvents();
         return s->size() == QSize(1280, 820);
     }
+    bool ouvreExemple() { return ouvre(ExempleStatistiques::Passages()); }
     bool ouvre(bool rempli = true) { return ouvreSur(rempli ? JournalConnu::Ecrit : nullptr); }
     bool ouvre(const QList<PassageEnregistre>& passages) {
         return ouvreSur([&](const QString& chemin, QString* erreur) {
@@ -427,6 +476,169 @@ private slots:
                                                 " n'a pas pu être écrit:\r"));
         QCOMPARE(b.op.dernier().icone, Icone::Critique);
         QVERIFY(!QFile::exists(ailleurs));
+    }
+
+    // The worked example of docs/STATISTIQUES.md: every measurement with a
+    // limit, for all stations then each, as the table shows it.
+    void capabilite() {
+        Station b;
+        QVERIFY(b.ouvreExemple());
+        QCOMPARE(b.s->Onglets->tabText(1), QString("Capabilité"));
+        QTableWidget* t = b.s->TableCapabilite;
+        QStringList entetes;
+        for (int j = 0; j < t->columnCount(); ++j)
+            entetes << t->horizontalHeaderItem(j)->text();
+        QCOMPARE(entetes.join('|'),
+                 QString("mesure|poste|limites|n|moyenne|écart-type global|"
+                         "écart-type intra|Cp|Cpk|Pp|Ppk|hors limites|remarque"));
+        QCOMPARE(
+            Cellules(t),
+            (QStringList{
+                "IR pourcentage|tous|25 .. 60 %|1|40.000|—|—|—|—|—|—|0.0 %|moins de 2 valeurs: "
+                "ni écart-type ni indice",
+                "IR pourcentage|banc-1|25 .. 60 %|1|40.000|—|—|—|—|—|—|0.0 %|moins de 2 "
+                "valeurs: ni écart-type ni indice",
+                "IR puissance|tous|80 .. 190|3|150.000|43.589|66.489|0.28|0.20|0.42|0.31|"
+                "33.3 %|",
+                "IR puissance|banc-1|80 .. 190|3|150.000|43.589|66.489|0.28|0.20|0.42|0.31|"
+                "33.3 %|",
+                "alim|tous|47 .. 51 V|20|49.250|0.387|0.247|2.70|2.36|1.72|1.51|0.0 %|",
+                "alim|banc-1|47 .. 51 V|10|49.000|0.105|0.177|3.76|3.76|6.32|6.32|0.0 %|",
+                "alim|banc-2|47 .. 51 V|10|49.500|0.408|0.325|2.05|1.54|1.63|1.22|0.0 %|",
+                "courant|tous|≤ 30 mA|2|22.000|2.828|3.546|—|0.75|—|0.94|0.0 %|une seule "
+                "limite: ni Cp ni Pp",
+                "courant|banc-1|≤ 30 mA|2|22.000|2.828|3.546|—|0.75|—|0.94|0.0 %|une seule "
+                "limite: ni Cp ni Pp"}));
+        // One station chosen: its rows only, named after it.
+        b.s->CmbPoste->setCurrentText("banc-2");
+        QCOMPARE(Cellules(t), QStringList{"alim|banc-2|47 .. 51 V|10|49.500|0.408|0.325|2.05|1.54|"
+                                          "1.63|1.22|0.0 %|"});
+    }
+
+    // The supply's I-MR chart: each station in its colour, the limits, the
+    // points breaking a rule ringed with the rule in their tooltip.
+    void carteDeControle() {
+        Station b;
+        QVERIFY(b.ouvreExemple());
+        StatistiquesProduction* s = b.s;
+        s->Onglets->setCurrentIndex(1);
+        s->TableCapabilite->selectRow(4);
+        QChartView* v = s->GraphCarteI;
+        QCOMPARE(v->chart()->title(), QString("Carte I : alim (tous), 20 dernières valeurs"));
+        QCOMPARE(Abscisses(Serie<QScatterSeries>(v, "banc-1")),
+                 (QList<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+        QCOMPARE(Abscisses(Serie<QScatterSeries>(v, "banc-2")),
+                 (QList<double>{11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
+        QScatterSeries* marques = Serie<QScatterSeries>(v, "hors règles");
+        QCOMPARE(Abscisses(marques), (QList<double>{8, 9, 10, 18, 19}));
+        QStringList traits;
+        for (QAbstractSeries* x : v->chart()->series())
+            if (x->type() == QAbstractSeries::SeriesTypeLine && x->name() != "valeurs")
+                traits << x->name();
+        QCOMPARE(traits, (QStringList{"centre 49.250", "LCS 49.992", "LCI 48.508",
+                                      "limite basse 47 V", "limite haute 51 V"}));
+        QStringList traitsMR;
+        for (QAbstractSeries* x : s->GraphCarteMR->chart()->series())
+            traitsMR << x->name();
+        QCOMPARE(traitsMR, (QStringList{"étendue mobile", "moyenne 0.279", "LCS 0.911"}));
+
+        // The mouse over point 19 (50.4 V): its run and the four rules.
+        QTest::mouseMove(v->viewport(), QPoint(1, 1));
+        QTest::mouseMove(v->viewport(), Place(v, {19, 50.4}, marques));
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text().section('\n', 1),
+                 QString("règle 1 : un point au-delà de 3 σ\n"
+                         "règle 2 : 2 points sur 3 au-delà de 2 σ, du même côté\n"
+                         "règle 3 : 4 points sur 5 au-delà de 1 σ, du même côté\n"
+                         "règle 4 : 8 points de suite du même côté du centre"));
+        QVERIFY2(QToolTip::text().contains("banc-2 SN 0P16 : 50.4 V"),
+                 qPrintable(QToolTip::text()));
+
+        // A station's row: that station's points and limits only.
+        s->TableCapabilite->selectRow(6);
+        QCOMPARE(v->chart()->title(), QString("Carte I : alim (banc-2), 10 dernières valeurs"));
+        QVERIFY(!Serie<QScatterSeries>(v, "banc-1"));
+        QVERIFY(Serie<QLineSeries>(v, "LCS 50.475"));
+    }
+
+    // First-pass, final and step yields by workflow and station.
+    void rendements() {
+        Station b;
+        QVERIFY(b.ouvreExemple());
+        QCOMPARE(b.s->Onglets->tabText(2), QString("Rendements"));
+        QCOMPARE(Cellules(b.s->TableRendements),
+                 (QStringList{"AttribueSNcarte|tous|3|33.3 %|66.7 %|1",
+                              "AttribueSNcarte|banc-1|2|50.0 %|100.0 %|1",
+                              "AttribueSNcarte|banc-2|1|0.0 %|0.0 %|0",
+                              "TestPlateauSeul|tous|19|73.7 %|84.2 %|2",
+                              "TestPlateauSeul|banc-1|9|55.6 %|77.8 %|2",
+                              "TestPlateauSeul|banc-2|10|90.0 %|90.0 %|0",
+                              "TestRailsMeuble|tous|3|33.3 %|33.3 %|0",
+                              "TestRailsMeuble|banc-1|3|33.3 %|33.3 %|0"}));
+        const QStringList etapes = Cellules(b.s->TableEtapes);
+        QCOMPARE(etapes.mid(3, 4),
+                 (QStringList{"TestPlateauSeul|IR|C1, C2, C3, C5, C6, C7, C8|17|1|94.1 %",
+                              "TestPlateauSeul|présence EA|E1, E2, E3, E4, type|16|1|93.8 %",
+                              "TestPlateauSeul|LED AR|L1, L3, L4|15|1|93.3 %",
+                              "TestPlateauSeul|alimentation|alim|14|0|100.0 %"}));
+        QCOMPARE(
+            Categories(b.s->GraphRendementEtapes),
+            (QStringList{"IR", "présence EA", "LED AR", "alimentation", "tir", "écriture SN"}));
+        QCOMPARE(Barres(b.s->GraphRendementEtapes), (QList<double>{90, 90.5, 93.3, 100, 50, 66.7}));
+    }
+
+    // A click on a bar or a point lists its runs; a double-click on a run
+    // opens its unit's history.
+    void detail() {
+        Station b;
+        QVERIFY(b.ouvreExemple());
+        StatistiquesProduction* s = b.s;
+        const auto sn = [s] {
+            QStringList r;
+            for (int i = 0; i < s->TablePassages->rowCount(); ++i)
+                r << s->TablePassages->item(i, 5)->text();
+            return r;
+        };
+        QCOMPARE(Categories(s->GraphPareto).indexOf("E3"), 0);
+        CliqueBarre(s->GraphPareto, 0);
+        QCOMPARE(s->Onglets->currentIndex(), 3);
+        QCOMPARE(s->LblSelection->text(), QString("passages en échec, code E3 : 2 passages"));
+        QCOMPARE(sn(), (QStringList{"0P04", "0P04"}));
+
+        s->Onglets->setCurrentIndex(2);
+        CliqueBarre(s->GraphRendementEtapes, 5);
+        QCOMPARE(s->LblSelection->text(),
+                 QString("premiers passages en échec à l'étape écriture SN : 1 passages"));
+        QCOMPARE(sn(), QStringList{"0S02"});
+
+        s->Onglets->setCurrentIndex(0);
+        CliqueBarre(s->GraphRendementJour, 1);
+        QCOMPARE(s->LblSelection->text(), QString("premiers passages du 2026-12-08 : 6 passages"));
+
+        s->Onglets->setCurrentIndex(1);
+        s->TableCapabilite->selectRow(4);
+        QChartView* v = s->GraphCarteI;
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {},
+                          Place(v, {18, 49.8}, Serie<QScatterSeries>(v, "hors règles")));
+        QCOMPARE(s->LblSelection->text(), QString("passage n° 18 de la carte : 1 passages"));
+        QCOMPARE(sn(), QStringList{"0P15"});
+
+        QTRY_VERIFY(s->TablePassages->isVisible());
+        // The second click of a double-click lands where the first pressed.
+        const QPoint cellule =
+            s->TablePassages->visualItemRect(s->TablePassages->item(0, 5)).center();
+        QTest::mouseClick(s->TablePassages->viewport(), Qt::LeftButton, {}, cellule);
+        QTest::mouseDClick(s->TablePassages->viewport(), Qt::LeftButton, {}, cellule);
+        auto* h = b.f->findChild<HistoriqueSN*>();
+        QVERIFY(h);
+        QVERIFY(QTest::qWaitForWindowExposed(h));
+        QCOMPARE(h->windowTitle(), QString("Historique d'un SN"));
+        QCOMPARE(h->TxtRecherche->text(), QString("0P15"));
+        QVERIFY2(h->LblResultat->text().startsWith("SN 0P15"), qPrintable(h->LblResultat->text()));
+
+        QTest::mouseClick(s->BtToutAfficher, Qt::LeftButton);
+        QCOMPARE(s->TablePassages->rowCount(), 29);
+        QVERIFY(!s->BtToutAfficher->isEnabled());
     }
 
     // No journal yet: the window says so and draws empty charts.
