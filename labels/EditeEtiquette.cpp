@@ -22,6 +22,27 @@ QString ChampEPL2(const QString& valeur) {
     return resultat;
 }
 
+IdentiteEtiquette IdentiteEPL2(const QByteArray& travail) {
+    for (QByteArray ligne : travail.split('\n')) {
+        ligne = ligne.trimmed();
+        const qsizetype debut = ligne.indexOf('"');
+        const qsizetype fin = ligne.lastIndexOf('"');
+        if (!ligne.startsWith('B') || debut < 0 || fin <= debut)
+            continue;
+        QString code;
+        const QString champ = QString::fromLatin1(ligne.mid(debut + 1, fin - debut - 1));
+        for (qsizetype i = 0; i < champ.size(); ++i) {
+            if (champ[i] == QLatin1Char('\\') && i + 1 < champ.size())
+                ++i;
+            code += champ[i];
+        }
+        if (code.size() == 15 && code[2] == QLatin1Char('-') && code[7] == QLatin1Char('-') &&
+            code[12] == QLatin1Char('-'))
+            return {code, code.mid(3, 4)};
+    }
+    return {};
+}
+
 QString TexteEtiquetteEA(const QString& resultatEA) {
     if (TestReussi(resultatEA))
         return resultatEA;

@@ -2,6 +2,7 @@
 // The EPL2 label of a card or a tray, sent over the printer link.
 #include "Poste.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,15 @@ QString CodeSemaine(const QDate& date);
 // What the label shows of a test result.
 QString TexteEtiquetteEA(const QString& resultatEA);
 QString TexteEtiquetteLed(const QString& resultatLed);
+
+// What a label job says of its unit: the product code of its barcode
+// ("C8-0A1B-5026-03": type, SN, week, factory and operator) and the SN in it;
+// both empty when no barcode of the job has that form.
+struct IdentiteEtiquette {
+    QString codeProduit{};
+    QString sn{};
+};
+IdentiteEtiquette IdentiteEPL2(const QByteArray& travail);
 
 // A field inside EPL2 double quotes: a quote or a backslash would end or
 // corrupt the text, so both are escaped as the printer expects.

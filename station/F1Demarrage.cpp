@@ -13,9 +13,12 @@
 #include "F5aideTestPlateau.h"
 #include "TraduitFeuille.h"
 
+#include "EditeEtiquette.h"
 #include "EnvoiJournal.h"
+#include "EtiquettesJournal.h"
 #include "FichierTrace.h"
 #include "JournalPoste.h"
+#include "LiaisonImprimante.h"
 #include "ModuleTraductions.h"
 #include "Plateforme.h"
 #include "ServeurImpression.h"
@@ -27,6 +30,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QSysInfo>
 
 namespace {
 
@@ -60,6 +64,9 @@ void F1posteProgrammation::Demarre(const QString& ligneCommande) {
           static_cast<QWidget*>(BtVisuTraceTestPlateauSeul)})
         w->setVisible(false);
     r.DroitMeuble = r.DroitProgrammation = r.DroitTestRails = r.DroitTestPlateau = false;
+
+    // Before the print server listens: a label it takes is kept at once.
+    suitEtiquettes();
 
     baseTraduction = AnalyseFt(RechParamLigneCdeChemin(ligne, QStringLiteral("ft"), {}),
                                QCoreApplication::applicationDirPath());
@@ -145,6 +152,9 @@ void F1posteProgrammation::Demarre(const QString& ligneCommande) {
         etat += QStringLiteral("Srv ImpEtq sur port: ") + r.portSrv;
     if (!r.portImp.isEmpty())
         etat += QStringLiteral("     Port Imp: ") + r.portImp;
+    const QString reprises = reprendEtiquettes();
+    if (!reprises.isEmpty())
+        etat += QLatin1Char('\r') + reprises;
     poste_.AfficheInfo(etat);
 
     verifieFichiersTrace();
@@ -261,6 +271,99 @@ void F1posteProgrammation::chargeTraductions() {
     charge(QStringLiteral("AttributionMeuble"),
            [this] { return new AttributionMeuble(poste_, this); });
     poste_.reglages.BaseTraduction = FichierTraduction;
+}
+
+void F1posteProgrammation::suitEtiquettes() {
+    LiaisonImprimante::de(poste_).suivi = [this](TravailImprimante& travail) {
+        gardeEtiquette(travail);
+        montreEtiquette(travail);
+    };
+}
+
+namespace {
+
+QString EtatJournal(TravailImprimante::Etat etat) {
+    switch (etat) {
+    case TravailImprimante::Etat::Envoi:
+        return EtatEtiquette::envoi;
+    case TravailImprimante::Etat::Pris:
+        return EtatEtiquette::imprime;
+    case TravailImprimante::Etat::Perdu:
+        return EtatEtiquette::perdu;
+    case TravailImprimante::Etat::Recu:
+    case TravailImprimante::Etat::EnAttente:
+        break;
+    }
+    return EtatEtiquette::enAttente;
+}
+
+} // namespace
+
+// A journal that cannot be written costs the record, never the label: the
+// pane says so instead of a box in the middle of the print queue.
+void F1posteProgrammation::gardeEtiquette(TravailImprimante& travail) {
+    const Reglages& r = poste_.reglages;
+    QString erreur;
+    bool garde = false;
+    if (travail.uid.isEmpty()) {
+        const IdentiteEtiquette identite = IdentiteEPL2(travail.octets);
+        EtiquetteEnregistree e;
+        e.poste = QSysInfo::machineHostName();
+        e.usine = r.CodeUsine;
+        e.operateur = r.CodeOperateur;
+        e.client = travail.client;
+        e.cible = travail.cible;
+        e.sn = identite.sn;
+        e.codeProduit = identite.codeProduit;
+        e.octets = travail.octets;
+        e.etat = EtatJournal(travail.etat);
+        e.raison = travail.raison;
+        e.reimpressionDe = travail.reimpressionDe;
+        e.motif = travail.motif;
+        e.rang = travail.rang;
+        garde = Journal::EnregistreEtiquette(poste_, &e, &erreur);
+        if (garde)
+            travail.uid = e.uid;
+    } else {
+        garde = Journal::ChangeEtatEtiquette(poste_, travail.uid, EtatJournal(travail.etat),
+                                             travail.raison, &erreur);
+    }
+    erreurJournalEtiquette_ = garde ? QString() : erreur;
+    if (!garde)
+        qWarning("journal des etiquettes: %s", qPrintable(erreur));
+}
+
+QString F1posteProgrammation::reprendEtiquettes() {
+    const QString chemin = Journal::Chemin(poste_);
+    const bool aEnvoyer = EnvoiJournal::de(poste_) != nullptr;
+    QString erreur;
+    const int interrompues = Journal::CloturerEnvoisInterrompus(chemin, &erreur, aEnvoyer);
+    QList<EtiquetteEnregistree> gardees;
+    // A journal that cannot be read is told by the first record written to
+    // it; the start-up goes on.
+    if (interrompues < 0 || !Journal::EtiquettesEnAttente(chemin, &gardees, &erreur)) {
+        qWarning("journal des etiquettes %s: %s", qPrintable(chemin), qPrintable(erreur));
+        return {};
+    }
+    QList<TravailImprimante> travaux;
+    for (const EtiquetteEnregistree& e : gardees)
+        travaux << TravailImprimante{.octets = e.octets,
+                                     .client = e.client,
+                                     .uid = e.uid,
+                                     .reimpressionDe = e.reimpressionDe,
+                                     .motif = e.motif,
+                                     .rang = e.rang};
+    LiaisonImprimante::de(poste_).Reprend(travaux);
+    QStringList texte;
+    if (!travaux.isEmpty())
+        texte << QStringLiteral("%1 étiquette(s) en attente depuis la dernière session, envoyée(s) "
+                                "en premier")
+                     .arg(travaux.size());
+    if (interrompues > 0)
+        texte << QStringLiteral("%1 étiquette(s) interrompue(s) pendant l'envoi, non "
+                                "réimprimée(s) : à vérifier")
+                     .arg(interrompues);
+    return texte.join(QStringLiteral(" ; "));
 }
 
 void F1posteProgrammation::demarreServeurImpression() {

@@ -1,8 +1,11 @@
 #include "F1posteProgrammation.h"
 
+#include "EtiquettesJournal.h"
+#include "LiaisonImprimante.h"
 #include "ModuleTraductions.h"
 #include "OperateurQt.h"
 #include "Plateforme.h"
+#include "RenduEPL2.h"
 #include "ShowMsg.h"
 
 #include <QApplication>
@@ -254,6 +257,27 @@ void F1posteProgrammation::construit() {
     BtSTOP->setFixedSize(72, 72);
     BtSTOP->setFlat(true);
 
+    // The last label, drawn by the printer's own renderer from the bytes
+    // sent; no right hides it, the menu does.
+    CadreEtiquette = new QGroupBox(QStringLiteral("Dernière étiquette"), centre);
+    CadreEtiquette->setObjectName(QStringLiteral("CadreEtiquette"));
+    ImgEtiquette =
+        new QLabel(QStringLiteral("aucune étiquette depuis le démarrage"), CadreEtiquette);
+    ImgEtiquette->setObjectName(QStringLiteral("ImgEtiquette"));
+    ImgEtiquette->setAlignment(Qt::AlignCenter);
+    ImgEtiquette->setFrameShape(QFrame::Box);
+    ImgEtiquette->setMinimumSize(408 + 2, 203 + 2);
+    LblEtatEtiquette = new QLabel(CadreEtiquette);
+    LblEtatEtiquette->setObjectName(QStringLiteral("LblEtatEtiquette"));
+    LblEtatEtiquette->setWordWrap(true);
+    LblEtatEtiquette->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    {
+        auto* l = new QVBoxLayout(CadreEtiquette);
+        l->addWidget(ImgEtiquette);
+        l->addWidget(LblEtatEtiquette);
+        l->addStretch();
+    }
+
     // Columns of groups, each at its natural height, so that the groups a
     // login hides leave no empty frames behind.
     auto* grille = new QHBoxLayout;
@@ -266,6 +290,7 @@ void F1posteProgrammation::construit() {
         colonne->addStretch();
         grille->addLayout(colonne);
     }
+    grille->addWidget(CadreEtiquette, 0, Qt::AlignTop);
     grille->addStretch();
 
     auto* bas = new QHBoxLayout;
@@ -300,6 +325,10 @@ void F1posteProgrammation::construit() {
                              QStringLiteral("Statistiques de production"));
     mnuHistorique =
         Entree(mnuFonctions, QStringLiteral("mnuHistorique"), QStringLiteral("Historique d'un SN"));
+    mnuApercuEtiquettes = Entree(mnuFonctions, QStringLiteral("mnuApercuEtiquettes"),
+                                 QStringLiteral("Aperçu des étiquettes"));
+    mnuApercuEtiquettes->setCheckable(true);
+    mnuApercuEtiquettes->setChecked(true);
 
     branche();
     brancheFlux();
@@ -365,6 +394,10 @@ void F1posteProgrammation::branche() {
     connect(mnuVersionLogiciel, &QAction::triggered, this, [this] {
         execute([this] { AfficheVersionLogiciel(); }, mnuVersionLogiciel->objectName(), false);
     });
+    connect(mnuApercuEtiquettes, &QAction::toggled, this, [this](bool montre) {
+        CadreEtiquette->setVisible(montre);
+        adjustSize();
+    });
     connect(BtCancel, &QPushButton::clicked, this, [this] { poste_.ArretDemande = true; });
     connect(BtSTOP, &QPushButton::clicked, this, [this] {
         execute([this] { poste_.FinProgramme(kFinNormale); }, BtSTOP->objectName(), false);
@@ -421,6 +454,52 @@ QString F1posteProgrammation::TexteVersionLogiciel() const {
 
 void F1posteProgrammation::AfficheVersionLogiciel() {
     poste_.operateur().Boite(TexteVersionLogiciel());
+}
+
+void F1posteProgrammation::montreEtiquette(const TravailImprimante& t) {
+    if (t.octets != etiquetteMontree_) {
+        etiquetteMontree_ = t.octets;
+        const QList<QImage> images = RendTravailEPL2(t.octets);
+        if (images.isEmpty())
+            ImgEtiquette->setText(QStringLiteral("rien à imprimer dans ce travail"));
+        else
+            ImgEtiquette->setPixmap(QPixmap::fromImage(images.first()));
+    }
+    QString etat;
+    QColor couleur = Qt::darkGreen;
+    switch (t.etat) {
+    case TravailImprimante::Etat::Pris:
+        etat = QStringLiteral("prise par l'imprimante");
+        break;
+    case TravailImprimante::Etat::Envoi:
+        etat = QStringLiteral("envoi en cours");
+        couleur = QColor(0xb0, 0x60, 0x00);
+        break;
+    case TravailImprimante::Etat::Recu:
+    case TravailImprimante::Etat::EnAttente:
+        etat = t.raison.isEmpty() ? QStringLiteral("en attente")
+                                  : QStringLiteral("en attente : ") + t.raison;
+        couleur = QColor(0xb0, 0x60, 0x00);
+        break;
+    case TravailImprimante::Etat::Perdu:
+        etat = QStringLiteral("non imprimée : ") + t.raison;
+        couleur = Qt::red;
+        break;
+    }
+    QStringList lignes;
+    lignes << QStringLiteral("Imprimante : ") +
+                  (t.cible.isEmpty() ? QStringLiteral("aucune") : t.cible);
+    if (!t.client.isEmpty())
+        lignes << QStringLiteral("Pour le poste ") + t.client;
+    if (!t.reimpressionDe.isEmpty())
+        lignes << QStringLiteral("Réimpression n° %1 : ").arg(t.rang) + t.motif;
+    lignes << etat;
+    if (!erreurJournalEtiquette_.isEmpty())
+        lignes << QStringLiteral("non gardée dans le journal : ") + erreurJournalEtiquette_;
+    LblEtatEtiquette->setText(lignes.join(QLatin1Char('\n')));
+    QPalette p = LblEtatEtiquette->palette();
+    p.setColor(QPalette::WindowText, couleur);
+    LblEtatEtiquette->setPalette(p);
 }
 
 void F1posteProgrammation::AfficheAideLigneCde() {

@@ -13,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QPushButton;
+struct TravailImprimante;
 
 class F1posteProgrammation : public QMainWindow {
     Q_OBJECT
@@ -89,6 +90,12 @@ public:
     QAction* mnuCreationBaseMessages;
     QAction* mnuStatistiques;
     QAction* mnuHistorique;
+    QAction* mnuApercuEtiquettes;
+    // The last label sent: its picture, drawn from the bytes sent, and what
+    // became of it.
+    QGroupBox* CadreEtiquette;
+    QLabel* ImgEtiquette;
+    QLabel* LblEtatEtiquette;
 
     // Whether a card workflow is running (the context's job guard).
     bool travailEnCours() const { return poste_.travailEnCours(); }
@@ -112,8 +119,16 @@ private:
     void chargeTraductions();
     void demarreServeurImpression();
     void demarreServeurJournal(const QString& bd);
+    // Every label job is kept in the journal and shown in the preview pane;
+    // the jobs the last session left waiting are printed first.
+    void suitEtiquettes();
+    QString reprendEtiquettes();
+    void gardeEtiquette(TravailImprimante& travail);
+    void montreEtiquette(const TravailImprimante& travail);
 
     std::unique_ptr<Operateur> operateurQt_; // only when the window makes its own
     PosteF1 poste_;
     QList<QGroupBox*> cadres_;
+    QByteArray etiquetteMontree_;    // the bytes whose picture the pane shows
+    QString erreurJournalEtiquette_; // why the last job could not be kept, if so
 };
