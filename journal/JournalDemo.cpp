@@ -1,6 +1,7 @@
 // calvanet-journal-demo FICHIER [JOURS]: fills a journal with a week of
 // made-up but plausible production (three stations, three operators, the
-// card, tray, rail and cabinet workflows, retests of failed cards), written
+// card, tray, rail and cabinet workflows, retests of failed cards, the supply
+// of one station drifting), written
 // through the station's own journal writer, so that the statistics window of
 // the demo has something to show. The same file every time for a given day.
 #include "Journal.h"
@@ -96,8 +97,11 @@ int main(int argc, char** argv) {
             p.versionFW = QStringLiteral("PLT2 v2.14");
             p.dureeMs = 20000 + g.bounded(40000);
 
-            // Drift: the supply reads a little higher as the week goes on.
-            const double alim = std::round(Normale(g, 48.6 + 0.1 * (jours - j), 0.7) * 10) / 10;
+            // Drift: banc-2's supply reads higher as the week goes on, toward
+            // its high limit; the other stations hold steady.
+            const double derive =
+                poste == 1 ? 0.3 * (jours - 1 - j) + 0.002 * static_cast<double>(i) : 0.0;
+            const double alim = std::round(Normale(g, 48.8 + derive, 0.3) * 10) / 10;
             const int puissance = static_cast<int>(std::lround(Normale(g, 128, 22)));
             const bool alimMesuree = p.flux == QLatin1String("TestPlateauSeul");
             const bool irMesure = p.flux == QLatin1String("AttribueSNcarte") ||

@@ -443,14 +443,16 @@ StatistiquesProduction::StatistiquesProduction(Poste& poste, QWidget* parent)
             [this](int ligne, int) { ouvreHistorique(ligne); });
     connect(BtToutAfficher, &QPushButton::clicked, this, [this] { Detaille({}, {}); });
 
-    // The whole journal at first: its first and last days.
+    // The journal's last week at first (its last day and the six before):
+    // what a production engineer reviews, and read at once however long the
+    // journal; earlier days are a date away.
     LectureJournal lecture(poste_);
     QDate premier, dernier;
     if (lecture.ouvre(nullptr) &&
         StatistiquesJournal::Etendue(lecture.db(), premier, dernier, nullptr) &&
         premier.isValid()) {
         remplissage_ = true;
-        DateDu->setDate(premier);
+        DateDu->setDate(std::max(premier, dernier.addDays(-6)));
         DateAu->setDate(dernier);
         remplissage_ = false;
     }

@@ -290,7 +290,7 @@ private slots:
         QCOMPARE(b.f->findChildren<StatistiquesProduction*>().size(), 1);
     }
 
-    // The whole journal at first: its first and last days, every station.
+    // The journal's last week at first, every station.
     void figuresDuJournal() {
         Station b;
         QVERIFY(b.ouvre());
@@ -429,6 +429,11 @@ private slots:
         QFETCH(QStringList, valeurs);
         Station b;
         QVERIFY(b.ouvre(Production(jours)));
+        // The window opens on the journal's last week: its first day chosen.
+        QCOMPARE(b.s->DateDu->text(), jours == 12 ? QString("12/12/2026") : QString("07/12/2026"));
+        QCOMPARE(b.s->DateAu->text(), jours == 12 ? QString("18/12/2026") : QString("11/12/2026"));
+        b.s->DateDu->setDate(QDate(2026, 12, 7));
+        QCoreApplication::sendPostedEvents(); // the charts laid out anew
         QCOMPARE(ValeursSurBarres(b.s->findChild<QChartView*>(graphique)), valeurs);
     }
 
