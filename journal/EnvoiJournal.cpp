@@ -2,6 +2,7 @@
 
 #include "JournalPoste.h"
 #include "Poste.h"
+#include "SerieServeur.h"
 
 #include <exception>
 
@@ -34,6 +35,10 @@ void EnvoiJournal::change(const QString& texte) {
 bool EnvoiJournal::envoie() {
     const QString chemin = Journal::Chemin(poste_);
     QString erreur;
+    // The SNs given from the reserve while the server was away go first:
+    // the factory's series must know them before anything else.
+    if (auto* arbitre = dynamic_cast<ArbitreServeurSN*>(poste_.liens.arbitreSN))
+        arbitre->Signale(nullptr);
     const int envoyes = Journal::EnvoieEnAttente(chemin, serveur_, &erreur);
     if (envoyes < 0) {
         reste_ = true;

@@ -3,6 +3,7 @@
 #include "EnvoiJournal.h"
 #include "Plateforme.h"
 #include "Poste.h"
+#include "SerieServeur.h"
 #include "ServeurJournal.h"
 
 #include <QCryptographicHash>
@@ -72,7 +73,10 @@ QString EmpreinteFirmware(Poste& poste) {
 void FixeServeur(Poste& poste, const ServeurJournal& serveur) {
     delete poste.liens.journal;
     poste.liens.journal = nullptr;
+    delete dynamic_cast<ArbitreServeurSN*>(poste.liens.arbitreSN);
+    poste.liens.arbitreSN = nullptr;
     new EnvoiJournal(poste, serveur);
+    new ArbitreServeurSN(poste, serveur);
 }
 
 } // namespace Journal

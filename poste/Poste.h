@@ -47,6 +47,7 @@ class LiaisonCarte;
 class LiaisonImprimante;
 class ServeurImpression;
 class EnvoiJournal;
+class ArbitreSN;
 
 // Thrown by FinProgramme when the process was not stopped (tests), so that
 // nothing after an end path runs.
@@ -77,6 +78,9 @@ public:
         LiaisonImprimante* imprimante = nullptr;
         ServeurImpression* serveur = nullptr;
         EnvoiJournal* journal = nullptr;
+        // The serial-number arbiter of the factory server (a child of the
+        // context, as the journal sender).
+        ArbitreSN* arbitreSN = nullptr;
     };
     Liens liens;
 

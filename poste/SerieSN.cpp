@@ -56,6 +56,13 @@ QSet<QString> SNdonnes(const QStringList& lignes) {
     return donnes;
 }
 
+// The box of a series that reached its last SN.
+QString TexteFinDeSerie(const QString& chemin) {
+    return QStringLiteral("la serie de ") + chemin +
+           QStringLiteral(" est arrivee a son dernier SN, zzzz") + CR +
+           QStringLiteral("aucun SN attribue: une serie ne recommence pas a 0000");
+}
+
 } // namespace
 
 bool EstSNvalide(const QString& sn) {
@@ -87,6 +94,17 @@ QString IncrementeSN(const QString& sn) {
         break;
     }
     return resultat;
+}
+
+std::optional<QString> SNsuivant(const QString& sn) {
+    if (sn == QLatin1String("zzzz"))
+        return std::nullopt;
+    return IncrementeSN(sn);
+}
+
+bool SNapres(const QString& a, const QString& b) {
+    // The alphabet is in the order of the character codes.
+    return a > b;
 }
 
 QString HorodatageTrace(const QDateTime& quand) {
@@ -213,7 +231,31 @@ std::optional<SerieSN::Prevision> SerieSN::Prevoit() {
             QString dernier;
             if (!DernierSN(lignes.first(), dernier))
                 return std::nullopt;
-            return Prevision{IncrementeSN(dernier), false};
+            const auto suivant = SNsuivant(dernier);
+            if (!suivant) {
+                op.Boite(TexteFinDeSerie(chemin_), {}, Icone::Critique);
+                return std::nullopt;
+            }
+            return Prevision{*suivant, false};
+        }
+    }
+    if (ArbitreSN* arbitre = poste_.liens.arbitreSN) {
+        // An empty file: the factory's series may have begun elsewhere.
+        const ArbitreSN::Etat etat = arbitre->Consulte(QFileInfo(chemin_).fileName());
+        if (etat.joint && !etat.dernier.isEmpty()) {
+            const auto suivant = SNsuivant(etat.dernier);
+            if (!suivant) {
+                op.Boite(TexteFinDeSerie(chemin_), {}, Icone::Critique);
+                return std::nullopt;
+            }
+            return Prevision{*suivant, false};
+        }
+        if (!etat.joint) {
+            if (!etat.reserve.isEmpty())
+                return Prevision{etat.reserve, false};
+            // Nothing says where the series stands: nothing is invented.
+            op.Boite(etat.raison + CR + QStringLiteral("aucun SN attribue"), {}, Icone::Critique);
+            return std::nullopt;
         }
     }
     // The operator types without the lock held; Reserve checks again that
@@ -238,7 +280,48 @@ std::optional<QString> SerieSN::Reserve(const Prevision& prevision) {
         return std::nullopt;
     const bool vide = lignes.isEmpty();
     QString sn;
-    if (prevision.premier) {
+    QStringList sautes;
+    int doublon = -1;
+    if (ArbitreSN* arbitre = poste_.liens.arbitreSN) {
+        // The factory decides, from above the header and every SN this file
+        // traces, so that no SN of the file can come back.
+        QString depuis = prevision.premier && vide ? prevision.sn : QStringLiteral("0000");
+        QStringList connus;
+        if (!vide) {
+            QString dernier;
+            if (!DernierSN(lignes.first(), dernier))
+                return std::nullopt;
+            connus << dernier;
+        }
+        for (const QString& donne : SNdonnes(lignes))
+            connus << donne;
+        for (const QString& connu : std::as_const(connus)) {
+            if (!EstSNvalide(connu) || SNapres(depuis, connu))
+                continue;
+            const auto suivant = SNsuivant(connu);
+            if (!suivant) {
+                op.Boite(TexteFinDeSerie(chemin_), {}, Icone::Critique);
+                return std::nullopt;
+            }
+            depuis = *suivant;
+        }
+        QString refus;
+        const auto pris = arbitre->Prend(QFileInfo(chemin_).fileName(), depuis, &refus);
+        if (!pris) {
+            op.Boite(refus + CR + QStringLiteral("aucun SN attribue"), {}, Icone::Critique);
+            return std::nullopt;
+        }
+        sn = *pris;
+        // A safety net: an SN this file traces never goes into a card again.
+        if (const int ligne = LigneDonnantSN(lignes, sn); ligne >= 0) {
+            op.Boite(QStringLiteral("le SN ") + sn + QStringLiteral(" est deja attribue dans ") +
+                         chemin_ + QStringLiteral(", ligne ") + QString::number(ligne + 1) +
+                         QStringLiteral(":") + CR + lignes[ligne] + CR +
+                         QStringLiteral("aucun SN attribue"),
+                     {}, Icone::Critique);
+            return std::nullopt;
+        }
+    } else if (prevision.premier) {
         if (!vide) {
             op.Boite(QStringLiteral("un autre poste a commence la serie de ") + chemin_ +
                          QStringLiteral(" pendant la saisie du premier SN") + CR +
@@ -258,18 +341,27 @@ std::optional<QString> SerieSN::Reserve(const Prevision& prevision) {
         QString dernier;
         if (!DernierSN(lignes.first(), dernier))
             return std::nullopt;
-        sn = IncrementeSN(dernier);
+        const auto suivant = SNsuivant(dernier);
+        if (!suivant) {
+            op.Boite(TexteFinDeSerie(chemin_), {}, Icone::Critique);
+            return std::nullopt;
+        }
+        sn = *suivant;
     }
 
     // A header behind SNs already traced (a restored copy, a hand edit): the
     // series moves past them rather than give one twice or stop for good.
-    QStringList sautes;
-    const int doublon = LigneDonnantSN(lignes, sn);
+    doublon = poste_.liens.arbitreSN ? -1 : LigneDonnantSN(lignes, sn);
     if (doublon >= 0) {
         const QSet<QString> donnes = SNdonnes(lignes);
         while (donnes.contains(sn) && sautes.size() < donnes.size()) {
             sautes << sn;
-            sn = IncrementeSN(sn);
+            const auto suivant = SNsuivant(sn);
+            if (!suivant) {
+                op.Boite(TexteFinDeSerie(chemin_), {}, Icone::Critique);
+                return std::nullopt;
+            }
+            sn = *suivant;
         }
         if (donnes.contains(sn)) {
             op.Boite(QStringLiteral("le SN ") + sautes.first() +

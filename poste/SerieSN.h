@@ -16,6 +16,34 @@ bool EstSNvalide(const QString& sn);
 
 // Next SN: increment from the right with carry; "zzzz" gives "0000".
 QString IncrementeSN(const QString& sn);
+// The next SN of a series, nothing after "zzzz": a series never starts
+// again silently.
+std::optional<QString> SNsuivant(const QString& sn);
+// Whether `a` comes after `b` in the series (four digits each).
+bool SNapres(const QString& a, const QString& b);
+
+// The factory's arbitration of the series (the factory server), when the
+// station has one: an SN is taken there for good before it goes into a card,
+// so that stations numbering from different folders never give one twice.
+// The files are written as without it.
+class ArbitreSN {
+public:
+    virtual ~ArbitreSN() = default;
+    struct Etat {
+        bool joint = false; // the arbiter answered
+        QString dernier;    // its last SN of the series, empty when none
+        QString reserve;    // when not joint: the next SN of the station's reserve
+        QString raison;     // when not joint: why
+    };
+    // `serie` is the series file's name ("SNcarte.txt").
+    virtual Etat Consulte(const QString& serie) = 0;
+    // Takes for good the first free SN at or after `depuis` and after every
+    // SN the factory gave; from the station's reserve when the arbiter does
+    // not answer. Nothing, with the reason for the operator, when none can be
+    // given.
+    virtual std::optional<QString> Prend(const QString& serie, const QString& depuis,
+                                         QString* refus) = 0;
+};
 
 // Date and time of every trace line: fixed width, so that a header can be
 // rewritten in place.

@@ -155,8 +155,6 @@ private slots:
                               << QByteArray("B7");
         QTest::newRow("0zzz") << QByteArray("0zzz") << QByteArray("1000") << "BX"
                               << QByteArray("B0");
-        QTest::newRow("zzzz") << QByteArray("zzzz") << QByteArray("0000") << "A50"
-                              << QByteArray("A5");
     }
     void attribution() {
         QFETCH(QByteArray, dernier);
