@@ -2,7 +2,9 @@
 
 #include "AuPremierPlan.h"
 #include "CertificatMeuble.h"
+#include "LiaisonImprimante.h"
 #include "Poste.h"
+#include "RenduEPL2.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -139,6 +141,31 @@ HistoriqueSN::HistoriqueSN(Poste& poste, QWidget* parent)
     BtCertificat = new QPushButton(QStringLiteral("Certificat du meuble"));
     BtCertificat->setObjectName(QStringLiteral("BtCertificat"));
 
+    TableEtiquettes =
+        Table(QStringLiteral("TableEtiquettes"),
+              {QStringLiteral("Date"), QStringLiteral("Poste"), QStringLiteral("Opérateur"),
+               QStringLiteral("Imprimante"), QStringLiteral("Pour le poste"),
+               QStringLiteral("État"), QStringLiteral("Réimpression")});
+    ImgEtiquette = new QLabel;
+    ImgEtiquette->setObjectName(QStringLiteral("ImgEtiquette"));
+    ImgEtiquette->setAlignment(Qt::AlignCenter);
+    ImgEtiquette->setFrameShape(QFrame::Box);
+    ImgEtiquette->setMinimumSize(408 + 2, 203 + 2);
+    BtReimprimer = new QPushButton(QStringLiteral("Réimprimer"));
+    BtReimprimer->setObjectName(QStringLiteral("BtReimprimer"));
+    BtReimprimer->setToolTip(
+        QStringLiteral("envoie de nouveau les octets de l'étiquette choisie, telle qu'imprimée"));
+    cadreEtiquettes_ = new QGroupBox(QStringLiteral("Étiquettes"));
+    {
+        auto* image = new QVBoxLayout;
+        image->addWidget(ImgEtiquette);
+        image->addWidget(BtReimprimer);
+        image->addStretch();
+        auto* l = new QHBoxLayout(cadreEtiquettes_);
+        l->addWidget(TableEtiquettes, 1);
+        l->addLayout(image);
+    }
+
     auto* recherche = new QHBoxLayout;
     recherche->addWidget(TxtRecherche, 1);
     recherche->addWidget(BtChercher);
@@ -167,6 +194,7 @@ HistoriqueSN::HistoriqueSN(Poste& poste, QWidget* parent)
     principal->addWidget(LblResultat);
     principal->addWidget(cadrePassages_, 3);
     principal->addWidget(detail_, 2);
+    principal->addWidget(cadreEtiquettes_, 2);
     principal->addWidget(cadreMeuble_, 3);
     // Takes the room of the sections hidden.
     principal->addStretch(0);
@@ -177,6 +205,9 @@ HistoriqueSN::HistoriqueSN(Poste& poste, QWidget* parent)
     connect(BtChercher, &QPushButton::clicked, this, [this] { Cherche(); });
     connect(TablePassages, &QTableWidget::itemSelectionChanged, this, [this] { afficheMesures(); });
     connect(CmbMeuble, &QComboBox::currentIndexChanged, this, [this] { afficheMeuble(); });
+    connect(TableEtiquettes, &QTableWidget::itemSelectionChanged, this,
+            [this] { afficheEtiquette(); });
+    connect(BtReimprimer, &QPushButton::clicked, this, [this] { Reimprime(); });
     connect(TablePlateaux, &QTableWidget::cellDoubleClicked, this, [this](int ligne, int) {
         const int i = CmbMeuble->currentIndex();
         if (i < 0 || i >= resultat_.meubles.size())
@@ -216,13 +247,16 @@ void HistoriqueSN::Cherche() {
 
 void HistoriqueSN::vide(const QString& ligne) {
     resultat_ = {};
-    for (QTableWidget* t : {TablePassages, TableMesures, TableGenealogie, TablePlateaux})
+    etiquettes_.clear();
+    for (QTableWidget* t :
+         {TablePassages, TableMesures, TableGenealogie, TablePlateaux, TableEtiquettes})
         t->setRowCount(0);
     CmbMeuble->blockSignals(true);
     CmbMeuble->clear();
     CmbMeuble->blockSignals(false);
     LblMeuble->clear();
-    for (QWidget* c : std::initializer_list<QWidget*>{cadrePassages_, detail_, cadreMeuble_})
+    for (QWidget* c :
+         std::initializer_list<QWidget*>{cadrePassages_, detail_, cadreMeuble_, cadreEtiquettes_})
         c->hide();
     LblResultat->setText(ligne);
 }
@@ -248,6 +282,7 @@ void HistoriqueSN::affiche(const ResultatHistorique& r) {
         TablePassages->blockSignals(false);
         TablePassages->resizeColumnsToContents();
         cadrePassages_->show();
+        afficheEtiquettes();
         if (!EstRail(r)) {
             afficheMesures();
             for (const LienMeuble& l : r.liens)
@@ -325,6 +360,77 @@ void HistoriqueSN::afficheMeuble() {
                DateEtIssue(t.dernierTestPlateau), DateEtIssue(t.derniereAttributionSN), t.marque()},
               t.marque().isEmpty() ? -1 : 6);
     TablePlateaux->resizeColumnsToContents();
+}
+
+void HistoriqueSN::afficheEtiquettes() {
+    LectureJournal lecture(poste_);
+    QString erreur;
+    if (!lecture.ouvre(&erreur) ||
+        !Journal::EtiquettesDeSN(lecture.db(), resultat_.recherche.sn, &etiquettes_, &erreur)) {
+        LblResultat->setText(lecture.source() + QStringLiteral("\n") + erreur);
+        return;
+    }
+    if (etiquettes_.isEmpty())
+        return;
+    TableEtiquettes->blockSignals(true);
+    for (const EtiquetteEnregistree& e : etiquettes_)
+        Ligne(TableEtiquettes,
+              {Date(e.quand), e.poste, e.operateur, e.cible, e.client,
+               TexteEtatEtiquette(e.etat, e.raison),
+               e.rang > 0 ? QStringLiteral("n° %1 : %2").arg(e.rang).arg(e.motif) : QString()},
+              e.etat == EtatEtiquette::perdu ? 5 : -1);
+    TableEtiquettes->blockSignals(false);
+    TableEtiquettes->resizeColumnsToContents();
+    // The last one, as the operator most often wants it again.
+    TableEtiquettes->selectRow(TableEtiquettes->rowCount() - 1);
+    afficheEtiquette();
+    cadreEtiquettes_->show();
+}
+
+void HistoriqueSN::afficheEtiquette() {
+    const QList<QTableWidgetItem*> choisis = TableEtiquettes->selectedItems();
+    const int i = choisis.isEmpty() ? -1 : choisis.first()->row();
+    BtReimprimer->setEnabled(i >= 0 && i < etiquettes_.size());
+    if (i < 0 || i >= etiquettes_.size()) {
+        ImgEtiquette->setText(QStringLiteral("choisir une étiquette"));
+        return;
+    }
+    const QList<QImage> images = RendTravailEPL2(etiquettes_[i].octets);
+    if (images.isEmpty())
+        ImgEtiquette->setText(QStringLiteral("rien à imprimer dans ce travail"));
+    else
+        ImgEtiquette->setPixmap(QPixmap::fromImage(images.first()));
+}
+
+// The bytes as first sent, whatever label was chosen (the original or one
+// of its reprints): its week, factory and operator codes stay the original's.
+void HistoriqueSN::Reimprime() {
+    const QList<QTableWidgetItem*> choisis = TableEtiquettes->selectedItems();
+    const int i = choisis.isEmpty() ? -1 : choisis.first()->row();
+    if (i < 0 || i >= etiquettes_.size())
+        return;
+    const EtiquetteEnregistree& e = etiquettes_[i];
+    const QString original = e.reimpressionDe.isEmpty() ? e.uid : e.reimpressionDe;
+    const QString code = e.codeProduit.isEmpty() ? e.sn : e.codeProduit;
+    const QString motif =
+        poste_.operateur()
+            .Saisie(QStringLiteral("Pourquoi réimprimer l'étiquette %1 ?").arg(code),
+                    QStringLiteral("Réimprimer"))
+            .trimmed();
+    if (motif.isEmpty()) {
+        poste_.operateur().Boite(
+            QStringLiteral(
+                "Étiquette non réimprimée : le motif de la réimpression est obligatoire."),
+            QStringLiteral("Réimprimer"), Icone::Exclamation);
+        return;
+    }
+    int rang = 1;
+    for (const EtiquetteEnregistree& autre : etiquettes_)
+        if (autre.reimpressionDe == original)
+            rang = std::max(rang, autre.rang + 1);
+    LiaisonImprimante::de(poste_).Imprime(TravailImprimante{
+        .octets = e.octets, .reimpressionDe = original, .motif = motif, .rang = rang});
+    Cherche();
 }
 
 HistoriqueSN* AfficheHistoriqueSN(Poste& poste, QWidget* parent) {

@@ -5,6 +5,7 @@
 // runs with their measurements and the cabinets it was in, or a cabinet's
 // trays with their cards. The journal is read anew at each search, through
 // its one reader (the factory server when the station has one).
+#include "EtiquettesJournal.h"
 #include "HistoriqueJournal.h"
 
 #include <QWidget>
@@ -37,12 +38,22 @@ public:
     QLabel* LblMeuble;
     QTableWidget* TablePlateaux;
     QPushButton* BtCertificat;
+    // A unit's labels as sent, the one chosen drawn from its bytes, and its
+    // exact reprint.
+    QTableWidget* TableEtiquettes;
+    QLabel* ImgEtiquette;
+    QPushButton* BtReimprimer;
+
+    // Sends the chosen label's bytes again, after asking why.
+    void Reimprime();
 
 private:
     void affiche(const ResultatHistorique& r);
     void vide(const QString& ligne);
     void afficheMesures();
     void afficheMeuble();
+    void afficheEtiquettes();
+    void afficheEtiquette();
 
     Poste& poste_;
     ResultatHistorique resultat_;
@@ -51,6 +62,8 @@ private:
     QGroupBox* cadreGenealogie_;
     QWidget* detail_; // the measurements beside the genealogy
     QGroupBox* cadreMeuble_;
+    QGroupBox* cadreEtiquettes_;
+    QList<EtiquetteEnregistree> etiquettes_;
 };
 
 // Opens the window, or brings the open one to the front.
