@@ -25,7 +25,8 @@ void EnvoiJournal::tic() {
         envoie();
 }
 
-void EnvoiJournal::change(const QString& texte) {
+void EnvoiJournal::change(const QString& message) {
+    const QString texte = message + AvertissementMotDePasse(serveur_);
     if (texte == etat_)
         return;
     etat_ = texte;

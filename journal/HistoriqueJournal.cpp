@@ -67,7 +67,7 @@ bool VerifieVersion(const QSqlDatabase& db, QString* erreur) {
     if (!Lance(q, QStringLiteral("SELECT version FROM version_schema"), {}, erreur))
         return false;
     const int version = q.next() ? q.value(0).toInt() : 0;
-    if (version >= 4)
+    if (version >= Journal::kVersionSchema)
         return true;
     if (erreur)
         *erreur = QStringLiteral("journal de version %1, sans l'historique des meubles : il est mis"
@@ -195,7 +195,15 @@ bool ChercheSN(const QSqlDatabase& db, const QString& sn, ResultatHistorique* r,
                                Date(q.value(4)),
                                q.value(5).toString(),
                                q.value(6).toString()};
-    r->trouve = !r->passages.isEmpty() || !r->liens.isEmpty();
+    if (!Lance(q,
+               QStringLiteral("SELECT serie, poste, quand, de_reserve FROM sn_donnes"
+                              " WHERE sn = ? ORDER BY quand"),
+               {sn}, erreur))
+        return false;
+    while (q.next())
+        r->donnes << SNDonne{q.value(0).toString(), q.value(1).toString(), Date(q.value(2)),
+                             q.value(3).toInt() != 0};
+    r->trouve = !r->passages.isEmpty() || !r->liens.isEmpty() || !r->donnes.isEmpty();
     if (!r->trouve)
         return true;
     // A rail's runs say nothing of a cabinet: only cards are assigned.
@@ -216,6 +224,10 @@ bool ChercheSN(const QSqlDatabase& db, const QString& sn, ResultatHistorique* r,
                     .arg(r->passages.size() > 1 ? QStringLiteral("s") : QString());
     if (!rail)
         r->resume += QStringLiteral(" ; ") + ou;
+    for (const SNDonne& d : std::as_const(r->donnes))
+        r->resume += QStringLiteral(" ; donné par la série %1 au poste %2 le %3%4")
+                         .arg(d.serie, d.poste, Local(d.quand),
+                              d.deReserve ? QStringLiteral(" (réserve du poste)") : QString());
     return true;
 }
 

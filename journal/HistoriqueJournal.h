@@ -80,6 +80,14 @@ struct MeubleHistorique {
     QList<PlateauMeuble> plateaux; // every tray of the last assignment's range, in order
 };
 
+// An SN the factory's series gave (with a server, bd=): which series, which
+// station, when, and whether it came from the station's reserve.
+struct SNDonne {
+    QString serie, poste;
+    QDateTime quand;
+    bool deReserve = false;
+};
+
 struct ResultatHistorique {
     Recherche recherche;
     // The one line shown above the tables: what was found, or that nothing was.
@@ -87,6 +95,7 @@ struct ResultatHistorique {
     bool trouve = false;
     QList<PassageHistorique> passages; // time order
     QList<LienMeuble> liens;           // time order
+    QList<SNDonne> donnes;             // the SN given by the factory's series
     QList<MeubleHistorique> meubles;   // a cabinet, or a pharmacy's cabinets
 };
 

@@ -33,6 +33,14 @@ QString ServeurJournal::affiche() const {
     return texte;
 }
 
+QString AvertissementMotDePasse(const ServeurJournal& serveur) {
+    if (serveur.motDePasse.isEmpty())
+        return {};
+    return QStringLiteral(" - attention: le mot de passe de bd= est visible des autres"
+                          " utilisateurs de ce poste (liste des processus); mettez-le dans"
+                          " ~/.pgpass");
+}
+
 void ServeurJournal::configure(QSqlDatabase& db) const {
     if (!hote.isEmpty())
         db.setHostName(hote);

@@ -26,6 +26,12 @@ struct ServeurJournal {
     void configure(QSqlDatabase& db) const;
 };
 
+// What the status line adds when bd= carries a password, which every local
+// user reads in the process list; empty without one. Without a password the
+// server's own client rules apply (libpq's ~/.pgpass or PGPASSFILE, its SSL
+// settings and variables).
+QString AvertissementMotDePasse(const ServeurJournal& serveur);
+
 // The server named by the value of bd=; nothing, with the reason in `erreur`,
 // when the value is not such a URI.
 std::optional<ServeurJournal> AnalyseBd(const QString& valeur, QString* erreur);

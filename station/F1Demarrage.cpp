@@ -183,7 +183,8 @@ void F1posteProgrammation::demarreServeurJournal(const QString& bd) {
     }
     Journal::FixeServeur(poste_, *serveur);
     QStatusBar* barre = statusBar();
-    barre->showMessage(QStringLiteral("Journal: serveur ") + serveur->affiche());
+    barre->showMessage(QStringLiteral("Journal: serveur ") + serveur->affiche() +
+                       AvertissementMotDePasse(*serveur));
     connect(EnvoiJournal::de(poste_), &EnvoiJournal::etatChange, barre,
             [barre](const QString& texte) { barre->showMessage(texte); });
 }

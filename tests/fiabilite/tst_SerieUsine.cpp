@@ -7,6 +7,8 @@
 // station reads them, the cards' writes from the simulated bus.
 #include "AttribueSNcarte.h"
 #include "BancCarte.h"
+#include "EnvoiJournal.h"
+#include "HistoriqueJournal.h"
 #include "JournalPoste.h"
 #include "LecteurSqlite.h"
 #include "SerieLue.h"
@@ -244,6 +246,16 @@ private slots:
                                                     " WHERE sn < '0C0C' ORDER BY sn")),
                  (QStringList{"0C01|0", "0C02|1", "0C03|1", "0C04|1", "0C05|1", "0C06|1", "0C07|1",
                               "0C08|1", "0C09|1", "0C0A|1", "0C0B|1"}));
+        // The unit's history says where its SN came from.
+        LectureJournal lecture(poste);
+        QVERIFY2(lecture.ouvre(&erreur), qPrintable(erreur));
+        ResultatHistorique r;
+        QVERIFY2(ChercheHistorique(lecture.db(), QStringLiteral("0C02"), &r, &erreur),
+                 qPrintable(erreur));
+        QVERIFY2(r.resume.contains(QStringLiteral(" ; donné par la série SNcarte.txt au poste ") +
+                                   QSysInfo::machineHostName() + QStringLiteral(" le ")),
+                 qPrintable(r.resume));
+        QVERIFY2(r.resume.endsWith(QStringLiteral(" (réserve du poste)")), qPrintable(r.resume));
     }
 
     // Two rail benches of two rails, each on its own folder.
@@ -320,6 +332,59 @@ private slots:
         QCOMPARE(poste.op.boites(), QStringList{attendu});
         QCOMPARE(QString::fromLatin1(banc.bus->cartes().front().sn), donnes.last());
         QCOMPARE(Lit(serie), avant);
+    }
+
+    // A factory's server that asks a password: libpq's password file gives
+    // it, never the command line; one still written in bd= works and the
+    // status line says who can read it.
+    void motDePasse() {
+        ServeurPostgres protege;
+        QString erreur;
+        QVERIFY2(protege.demarre(&erreur, QStringLiteral("s3cret")), qPrintable(erreur));
+        QVERIFY(protege.creeBase(QStringLiteral("usine")));
+        QTemporaryDir dossier;
+        const QString pgpass = dossier.filePath(QStringLiteral("pgpass"));
+        Ecrit(pgpass,
+              QStringLiteral("127.0.0.1:%1:usine:calvanet:s3cret\n").arg(protege.port()).toUtf8());
+        QVERIFY(QFile::setPermissions(pgpass, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const QByteArray avant = qgetenv("PGPASSFILE");
+        const auto etat = [&](const QString& bd) {
+            PosteTest poste;
+            QTemporaryDir atelier;
+            Journal::FixeChemin(poste, atelier.filePath(QStringLiteral("journal.sqlite")));
+            Journal::FixeServeur(poste, *AnalyseBd(bd, nullptr));
+            PassageEnregistre p;
+            p.debut = QDateTime::currentDateTimeUtc();
+            p.flux = QStringLiteral("AttribueSNcarte");
+            p.issue = IssuePassage::Reussi;
+            QString raison;
+            Journal::Enregistre(poste, p, &raison);
+            return EnvoiJournal::de(poste)->etat();
+        };
+        const QString bd = protege.bd(QStringLiteral("usine"));
+        const QString affiche =
+            QStringLiteral("Journal: serveur postgresql://calvanet@127.0.0.1:%1/usine")
+                .arg(protege.port());
+
+        qputenv("PGPASSFILE", dossier.filePath(QStringLiteral("absent")).toLocal8Bit());
+        QVERIFY(!Journal::PrepareServeur(*AnalyseBd(bd, nullptr), &erreur));
+        QVERIFY2(erreur.contains(QStringLiteral("password")), qPrintable(erreur));
+        QVERIFY(etat(bd).startsWith(QStringLiteral("Journal: serveur injoignable")));
+
+        qputenv("PGPASSFILE", pgpass.toLocal8Bit());
+        QCOMPARE(etat(bd), affiche);
+
+        qputenv("PGPASSFILE", dossier.filePath(QStringLiteral("absent")).toLocal8Bit());
+        QCOMPARE(etat(QString(bd).replace(QStringLiteral("calvanet@"),
+                                          QStringLiteral("calvanet:s3cret@"))),
+                 affiche + QStringLiteral(" - attention: le mot de passe de bd= est visible des"
+                                          " autres utilisateurs de ce poste (liste des"
+                                          " processus); mettez-le dans ~/.pgpass"));
+        if (avant.isNull())
+            qunsetenv("PGPASSFILE");
+        else
+            qputenv("PGPASSFILE", avant);
+        protege.arreteSiDemarre();
     }
 
 private:

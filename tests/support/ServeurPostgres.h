@@ -32,8 +32,11 @@ public:
         return {};
     }
 
-    bool demarre(QString* erreur) {
+    // With `motDePasse`, connections over TCP need it (scram-sha-256), as a
+    // factory's server does; without, every connection is trusted.
+    bool demarre(QString* erreur, const QString& motDePasse = {}) {
         bin_ = DossierProgrammes();
+        motDePasse_ = motDePasse;
         QTcpServer libre;
         if (!libre.listen(QHostAddress::LocalHost, 0))
             return echec(QStringLiteral("pas de port libre"), erreur);
@@ -45,11 +48,25 @@ public:
                                    nobody->pw_gid) != 0)
                 return echec(QStringLiteral("le dossier ne peut pas etre donne a nobody"), erreur);
         }
+        QStringList authentification{QStringLiteral("-A"), QStringLiteral("trust")};
+        if (!motDePasse.isEmpty()) {
+            const QString fichier = dossier_.filePath(QStringLiteral("motdepasse"));
+            QFile f(fichier);
+            if (!f.open(QIODevice::WriteOnly) || f.write(motDePasse.toUtf8() + '\n') < 0)
+                return echec(QStringLiteral("fichier du mot de passe"), erreur);
+            f.close();
+            f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                             QFileDevice::ReadOther | QFileDevice::ReadGroup);
+            authentification = {QStringLiteral("--auth-local=trust"),
+                                QStringLiteral("--auth-host=scram-sha-256"),
+                                QStringLiteral("--pwfile=") + fichier};
+        }
         return lance(QStringLiteral("initdb"),
-                     {QStringLiteral("-D"), donnees(), QStringLiteral("-A"),
-                      QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("calvanet"),
-                      QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C"),
-                      QStringLiteral("--no-sync")},
+                     QStringList{QStringLiteral("-D"), donnees(), QStringLiteral("-U"),
+                                 QStringLiteral("calvanet"), QStringLiteral("-E"),
+                                 QStringLiteral("UTF8"), QStringLiteral("--locale=C"),
+                                 QStringLiteral("--no-sync")} +
+                         authentification,
                      erreur) &&
                relance(erreur);
     }
@@ -83,6 +100,11 @@ public:
     // The rows of `sql` in `base`, columns joined by "|"; an error as "ERREUR: ...".
     QStringList psql(const QString& base, const QString& sql) const {
         QProcess p;
+        if (!motDePasse_.isEmpty()) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("PGPASSWORD"), motDePasse_);
+            p.setProcessEnvironment(env);
+        }
         p.start(bin_ + QStringLiteral("/psql"),
                 {QStringLiteral("-X"), QStringLiteral("-A"), QStringLiteral("-t"),
                  QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
@@ -102,6 +124,7 @@ public:
             .isEmpty();
     }
 
+    int port() const { return port_; }
     QString bd(const QString& base) const {
         return QStringLiteral("postgresql://calvanet@127.0.0.1:%1/%2").arg(port_).arg(base);
     }
@@ -137,5 +160,6 @@ private:
 
     QTemporaryDir dossier_;
     QString bin_;
+    QString motDePasse_;
     int port_ = 0;
 };
