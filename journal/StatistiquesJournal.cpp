@@ -464,43 +464,47 @@ bool SommesMesures(const QSqlDatabase& db, const FiltreJournal& f, QList<SommesM
                    QString* erreur) {
     const Clause c = Filtre(f);
     r.clear();
-    // All stations in one time order, then each station in its own.
-    for (const bool parPoste : {false, true}) {
-        const QString partition =
-            parPoste ? QStringLiteral("m.nom, p.poste") : QStringLiteral("m.nom");
-        QSqlQuery q(db);
-        if (!Lit(q,
-                 QStringLiteral(
-                     "SELECT nom, %1, count(*), sum(v), sum(v * v), sum(abs(d)), count(d),"
-                     " sum(hors), max(unite) FROM (SELECT m.nom AS nom, p.poste AS poste,"
-                     " m.valeur AS v, m.unite AS unite, m.valeur - lag(m.valeur)"
-                     " OVER (PARTITION BY %2 ORDER BY p.debut, p.id, m.rang) AS d,"
-                     " CASE WHEN m.valeur < m.limite_basse OR m.valeur > m.limite_haute"
-                     " THEN 1 ELSE 0 END AS hors"
-                     " FROM mesures m JOIN passages p ON p.id = m.passage"
-                     " WHERE m.valeur IS NOT NULL"
-                     " AND (m.limite_basse IS NOT NULL OR m.limite_haute IS NOT NULL) AND ")
-                         .arg(parPoste ? QStringLiteral("coalesce(poste, '')")
-                                       : QStringLiteral("''"),
-                              partition) +
-                     c.sql + QStringLiteral(") s GROUP BY nom") +
-                     (parPoste ? QStringLiteral(", poste") : QString()),
-                 c.valeurs, erreur))
-            return false;
-        while (q.next()) {
-            SommesMesure s;
-            s.mesure = q.value(0).toString();
-            s.poste = q.value(1).toString();
-            s.n = q.value(2).toInt();
-            s.somme = q.value(3).toDouble();
-            s.sommeCarres = q.value(4).toDouble();
-            s.sommeEcarts = q.value(5).toDouble();
-            s.nombreEcarts = q.value(6).toInt();
-            s.horsLimites = q.value(7).toInt();
-            s.unite = q.value(8).toString();
-            r << s;
-        }
+    // One pass: each value's moving range along all stations' time order and
+    // along its own station's; the all-stations sums add the stations' up.
+    QSqlQuery q(db);
+    if (!Lit(q,
+             QStringLiteral(
+                 "SELECT nom, poste, count(*), sum(v), sum(v * v), sum(abs(d)), count(d),"
+                 " sum(abs(dp)), count(dp), sum(hors) FROM (SELECT m.nom AS nom,"
+                 " coalesce(p.poste, '') AS poste, m.valeur AS v, m.valeur - lag(m.valeur)"
+                 " OVER (PARTITION BY m.nom ORDER BY p.debut, p.id, m.rang) AS d,"
+                 " m.valeur - lag(m.valeur) OVER (PARTITION BY m.nom, p.poste"
+                 " ORDER BY p.debut, p.id, m.rang) AS dp,"
+                 " CASE WHEN m.valeur < m.limite_basse OR m.valeur > m.limite_haute"
+                 " THEN 1 ELSE 0 END AS hors"
+                 " FROM mesures m JOIN passages p ON p.id = m.passage"
+                 " WHERE m.valeur IS NOT NULL"
+                 " AND (m.limite_basse IS NOT NULL OR m.limite_haute IS NOT NULL) AND ") +
+                 c.sql + QStringLiteral(") s GROUP BY nom, poste"),
+             c.valeurs, erreur))
+        return false;
+    QMap<QString, SommesMesure> tous;
+    while (q.next()) {
+        SommesMesure s;
+        s.mesure = q.value(0).toString();
+        s.poste = q.value(1).toString();
+        s.n = q.value(2).toInt();
+        s.somme = q.value(3).toDouble();
+        s.sommeCarres = q.value(4).toDouble();
+        s.sommeEcarts = q.value(7).toDouble();
+        s.nombreEcarts = q.value(8).toInt();
+        s.horsLimites = q.value(9).toInt();
+        SommesMesure& t = tous[s.mesure];
+        t.mesure = s.mesure;
+        t.n += s.n;
+        t.somme += s.somme;
+        t.sommeCarres += s.sommeCarres;
+        t.sommeEcarts += q.value(5).toDouble();
+        t.nombreEcarts += q.value(6).toInt();
+        t.horsLimites += s.horsLimites;
+        r << s;
     }
+    r += tous.values();
     QHash<QString, ValeursMesure> limites;
     for (SommesMesure& s : r) {
         if (!limites.contains(s.mesure)) {

@@ -359,6 +359,8 @@ StatistiquesProduction::StatistiquesProduction(Poste& poste, QWidget* parent)
 
     TablePassages = Table(QStringLiteral("TablePassages"), StatistiquesJournal::EnTetes());
     TablePassages->setToolTip(QStringLiteral("Double-clic : historique du SN"));
+    // Its columns fitted to the first rows, not to every one of a thousand.
+    TablePassages->horizontalHeader()->setResizeContentsPrecision(100);
     LblSelection = new QLabel;
     LblSelection->setObjectName(QStringLiteral("LblSelection"));
     BtToutAfficher = new QPushButton(QStringLiteral("Tous les passages du filtre"));
