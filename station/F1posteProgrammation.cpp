@@ -282,7 +282,7 @@ void F1posteProgrammation::construit() {
     // login hides leave no empty frames behind.
     auto* grille = new QHBoxLayout;
     const QList<QList<QGroupBox*>> colonnes = {
-        {carte, plateau}, {prog, rails}, {traces, meuble}, {aide}};
+        {carte, plateau}, {prog, rails}, {traces, meuble}, {aide, CadreEtiquette}};
     for (const auto& groupes : colonnes) {
         auto* colonne = new QVBoxLayout;
         for (QGroupBox* g : groupes)
@@ -290,7 +290,6 @@ void F1posteProgrammation::construit() {
         colonne->addStretch();
         grille->addLayout(colonne);
     }
-    grille->addWidget(CadreEtiquette, 0, Qt::AlignTop);
     grille->addStretch();
 
     auto* bas = new QHBoxLayout;
