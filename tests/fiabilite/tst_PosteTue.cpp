@@ -2,11 +2,14 @@
 // and cabinets on the simulated bus, again and again: whatever moment the
 // power cord is pulled, the series stays readable, its header is never
 // behind an SN given, no SN is given twice, and a cabinet record is in the
-// file whole or not at all. The random moments are printed with their seed;
-// CALVANET_GRAINE=<seed> replays them.
+// file whole or not at all. Cards and rails again with a factory server
+// (bd=): every SN a card took was on the server before. The random moments are printed with their
+// seed; CALVANET_GRAINE=<seed> replays them.
 #include "BusSimule.h"
+#include "LecteurSqlite.h"
 #include "Plateforme.h"
 #include "SerieLue.h"
+#include "ServeurPostgres.h"
 #include "TracesTest.h"
 
 #include <QElapsedTimer>
@@ -30,6 +33,7 @@ struct BancTue {
     QTemporaryDir dossier; // the trace folder
     QTemporaryDir atelier; // what is not the station's: the cards' write log
     BusSimule bus;
+    QString bd; // the factory server, when the station has one
     QString ecritures() const { return atelier.filePath(QStringLiteral("ecritures.log")); }
     QString journal() const { return atelier.filePath(QStringLiteral("journal.sqlite")); }
     bool demarre() {
@@ -56,7 +60,7 @@ bool Tourne(const QString& mode, const BancTue& banc, int nombre, qint64* dureeM
     QElapsedTimer t;
     t.start();
     LanceStation(p, mode, banc.dossier.path(), nombre, banc.journal(),
-                 banc.bus.cheminPeripherique());
+                 banc.bus.cheminPeripherique(), banc.bd);
     const bool fini = p.waitForFinished(120000);
     if (dureeMs)
         *dureeMs = t.elapsed();
@@ -77,8 +81,8 @@ int TueEnBoucle(const QString& mode, const BancTue& banc, qint64 dureeRunMs) {
     int reussis = 0;
     for (int i = 0; i < kArrets; ++i) {
         QProcess p;
-        LanceStation(p, mode, banc.dossier.path(), 0, banc.journal(),
-                     banc.bus.cheminPeripherique());
+        LanceStation(p, mode, banc.dossier.path(), 0, banc.journal(), banc.bus.cheminPeripherique(),
+                     banc.bd);
         if (!p.waitForStarted(10000))
             return -1;
         const int apresMs = static_cast<int>(hasard.bounded(dureeRunMs * 3 / 2 + 1));
@@ -147,6 +151,8 @@ QList<QByteArray> Enregistrements(const QByteArray& fichier) {
 class TstPosteTue : public QObject {
     Q_OBJECT
 private slots:
+    void cleanupTestCase() { serveur_.arreteSiDemarre(); }
+
     // A station killed while it opens its card port and its printer port,
     // kOuvertures times, the next one started at once: whatever the kill
     // left (an empty lock, a lock naming a dead process), the next station
@@ -220,9 +226,13 @@ private slots:
               kOuvertures, graine, ouvertureMs, verrousLaisses, verrousVides, pireMs);
     }
 
+    void cartes_data() { lignesServeur(); }
     void cartes() {
         BancTue banc;
         QVERIFY(banc.dossier.isValid() && banc.atelier.isValid());
+        QFETCH(QString, base);
+        if (!base.isEmpty())
+            QVERIFY(prepareServeur(base, banc));
         CarteSimulee carte;
         carte.delaiReponseMs = 0;
         banc.bus.ajouteCarte(carte);
@@ -241,14 +251,26 @@ private slots:
         // Every SN traced as given went into the card.
         for (const QString& sn : s.donnes)
             QVERIFY2(ecrits.contains(sn), qPrintable(sn));
+        // With the server, each SN a card took was given there first, once.
+        if (!base.isEmpty()) {
+            const QStringList serveur =
+                serveur_.psql(base, QStringLiteral("SELECT sn FROM sn_donnes"));
+            QCOMPARE(QSet<QString>(serveur.begin(), serveur.end()).size(), serveur.size());
+            for (const QString& sn : ecrits)
+                QVERIFY2(serveur.contains(sn), qPrintable(sn));
+        }
         qInfo("cartes: %d arrets, %d SN traces, %lld ecrits dans la carte, %d passages complets, "
               "dernier SN %s",
               kArrets, int(s.donnes.size()), ecrits.size(), reussis + 3, qPrintable(s.dernier));
     }
 
+    void rails_data() { lignesServeur(); }
     void rails() {
         BancTue banc;
         QVERIFY(banc.dossier.isValid() && banc.atelier.isValid());
+        QFETCH(QString, base);
+        if (!base.isEmpty())
+            QVERIFY(prepareServeur(base, banc));
         for (int n = 1; n <= 2; ++n) {
             CarteSimulee c;
             c.nom = NomCarteSimulee('A', n);
@@ -263,6 +285,13 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QVERIFY(s.donnes.size() >= 2 * (reussis + 2));
+        if (!base.isEmpty()) {
+            const QStringList serveur =
+                serveur_.psql(base, QStringLiteral("SELECT sn FROM sn_donnes"));
+            QCOMPARE(QSet<QString>(serveur.begin(), serveur.end()).size(), serveur.size());
+            for (const QString& sn : s.donnes)
+                QVERIFY2(serveur.contains(sn), qPrintable(sn));
+        }
         qInfo("rails: %d arrets, %d SN traces, %d passages complets, dernier SN %s", kArrets,
               int(s.donnes.size()), reussis + 2, qPrintable(s.dernier));
     }
@@ -298,6 +327,26 @@ private slots:
             QCOMPARE(e, modele.first());
         qInfo("meuble: %d arrets, %lld enregistrements entiers", kArrets, lus.size());
     }
+
+private:
+    // The series kept in files only, then with a factory server (bd=).
+    static void lignesServeur() {
+        QTest::addColumn<QString>("base"); // empty: no server
+        QTest::newRow("fichiers") << QString();
+        QTest::newRow("serveur") << QString::fromLatin1(QTest::currentTestFunction());
+    }
+    bool prepareServeur(const QString& base, BancTue& banc) {
+        QString erreur;
+        if (!demarre_ && !(demarre_ = serveur_.demarre(&erreur))) {
+            qWarning("serveur: %s", qPrintable(erreur));
+            return false;
+        }
+        banc.bd = serveur_.bd(base);
+        return serveur_.creeBase(base);
+    }
+
+    ServeurPostgres serveur_;
+    bool demarre_ = false;
 };
 
 QTEST_GUILESS_MAIN(TstPosteTue)

@@ -54,13 +54,7 @@ struct Station {
         return bus.start();
     }
     void lance(const QString& mode, int nombre, const QString& bd) {
-        LanceStation(p, mode, dossier.path(), nombre, journal(), bus.cheminPeripherique());
-        QProcessEnvironment env = p.processEnvironment();
-        p.close();
-        env.insert(QStringLiteral("CALVANET_BD"), bd);
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(STATION_BOUCLE),
-                {mode, dossier.path(), QString::number(nombre), bus.cheminPeripherique()});
+        LanceStation(p, mode, dossier.path(), nombre, journal(), bus.cheminPeripherique(), bd);
     }
 };
 

@@ -222,9 +222,9 @@ private slots:
                                QStringLiteral("SELECT table_name FROM information_schema.tables"
                                               " WHERE table_schema = 'public' ORDER BY 1")),
                  (QStringList{"attributions", "attributions_en_attente", "envois_en_attente",
-                              "liens_meuble", "mesures", "passages", "plateaux_attribues",
-                              "resultats", "series_sn", "sn_a_signaler", "sn_donnes",
-                              "sn_reserves", "version_schema"}));
+                              "envois_etiquettes", "etiquettes", "liens_meuble", "mesures",
+                              "passages", "plateaux_attribues", "resultats", "series_sn",
+                              "sn_a_signaler", "sn_donnes", "sn_reserves", "version_schema"}));
         // Measured values keep their digits: double precision, not PostgreSQL's REAL.
         QCOMPARE(
             serveur_.psql(QStringLiteral("vide"),

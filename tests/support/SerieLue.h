@@ -72,14 +72,17 @@ inline SerieLue LitSerie(const QString& chemin) {
 #ifdef STATION_BOUCLE
 // The station program of these tests (StationBoucle), started on `dossier`,
 // its production journal in `journal` (a station's own, never on the shared
-// folder).
+// folder), its factory server `bd` when given.
 inline void LanceStation(QProcess& p, const QString& mode, const QString& dossier, int nombre,
-                         const QString& journal, const QString& port = {}) {
+                         const QString& journal, const QString& port = {}, const QString& bd = {}) {
     QStringList args{mode, dossier, QString::number(nombre)};
     if (!port.isEmpty())
         args << port;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("CALVANET_JOURNAL"), journal);
+    // The factory server, when the station has one (bd=).
+    if (!bd.isEmpty())
+        env.insert(QStringLiteral("CALVANET_BD"), bd);
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::SeparateChannels);
     p.start(QStringLiteral(STATION_BOUCLE), args);
