@@ -46,20 +46,6 @@ QString DateIso(const QDateTime& date) {
     return date.toUTC().toString(Qt::ISODate);
 }
 
-QString IssueAffichee(IssuePassage issue) {
-    switch (issue) {
-    case IssuePassage::Reussi:
-        return QStringLiteral("réussi");
-    case IssuePassage::Echec:
-        return QStringLiteral("échec");
-    case IssuePassage::Abandon:
-        return QStringLiteral("abandon");
-    case IssuePassage::Interrompu:
-        break;
-    }
-    return QStringLiteral("interrompu");
-}
-
 QString LigneMeuble(const MeubleHistorique& m) {
     return QStringLiteral("Meuble ") + m.meuble + QStringLiteral(", du plateau ") +
            QString::number(m.premier) + QStringLiteral(" au ") + QString::number(m.dernier);

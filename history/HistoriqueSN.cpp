@@ -26,23 +26,9 @@ QString Date(const QDateTime& t) {
     return t.isValid() ? t.toLocalTime().toString(kFormatDate) : QString();
 }
 
-QString Issue(IssuePassage issue) {
-    switch (issue) {
-    case IssuePassage::Reussi:
-        return QStringLiteral("réussi");
-    case IssuePassage::Echec:
-        return QStringLiteral("échec");
-    case IssuePassage::Abandon:
-        return QStringLiteral("abandon");
-    case IssuePassage::Interrompu:
-        break;
-    }
-    return QStringLiteral("interrompu");
-}
-
 // A run summed up in one cell: its date and outcome, or a dash when none.
 QString DateEtIssue(const std::optional<PassageHistorique>& p) {
-    return p ? Date(p->debut) + QStringLiteral(" ") + Issue(p->issue) : QStringLiteral("—");
+    return p ? Date(p->debut) + QStringLiteral(" ") + IssueAffichee(p->issue) : QStringLiteral("—");
 }
 
 QString Nombre(const std::optional<double>& v) {
@@ -274,8 +260,8 @@ void HistoriqueSN::affiche(const ResultatHistorique& r) {
         TablePassages->blockSignals(true);
         for (const PassageHistorique& p : r.passages)
             Ligne(TablePassages,
-                  {Date(p.debut), p.poste, p.operateur, p.flux, Issue(p.issue), p.codeDefaut, p.sn,
-                   p.versionFW, p.versionPoste,
+                  {Date(p.debut), p.poste, p.operateur, p.flux, IssueAffichee(p.issue),
+                   p.codeDefaut, p.sn, p.versionFW, p.versionPoste,
                    p.position < 0 ? QString() : QString::number(p.position)},
                   p.issue == IssuePassage::Echec ? 4 : -1);
         TablePassages->clearSelection();

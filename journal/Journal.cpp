@@ -127,6 +127,10 @@ const QList<QStringList> kEtapes = {
         QStringLiteral("CREATE INDEX passages_sn_flux ON passages (sn, flux, debut)"),
         QStringLiteral("CREATE INDEX passages_poste ON passages (poste, debut)"),
         QStringLiteral("CREATE INDEX passages_operateur ON passages (operateur, debut)"),
+        // A run's measurements read from the index alone: a server then reads
+        // a week's runs' values without scanning every measurement.
+        QStringLiteral("CREATE INDEX mesures_valeurs ON mesures"
+                       " (passage, nom, valeur, rang, limite_basse, limite_haute)"),
     },
 };
 static_assert(Journal::kVersionSchema == 5);
@@ -697,6 +701,20 @@ QString TexteIssue(IssuePassage issue) {
         return QStringLiteral("reussi");
     case IssuePassage::Echec:
         return QStringLiteral("echec");
+    case IssuePassage::Abandon:
+        return QStringLiteral("abandon");
+    case IssuePassage::Interrompu:
+        break;
+    }
+    return QStringLiteral("interrompu");
+}
+
+QString IssueAffichee(IssuePassage issue) {
+    switch (issue) {
+    case IssuePassage::Reussi:
+        return QStringLiteral("réussi");
+    case IssuePassage::Echec:
+        return QStringLiteral("échec");
     case IssuePassage::Abandon:
         return QStringLiteral("abandon");
     case IssuePassage::Interrompu:

@@ -25,6 +25,8 @@ enum class IssuePassage { Reussi, Echec, Abandon, Interrompu };
 // As stored: "reussi", "echec", "abandon", "interrompu".
 QString TexteIssue(IssuePassage issue);
 IssuePassage IssueLue(const QString& texte); // anything else: interrupted
+// As the operator reads it: "réussi", "échec", "abandon", "interrompu".
+QString IssueAffichee(IssuePassage issue);
 
 struct MesureJournal {
     QString nom{};                  // "IR pourcentage", "alim", "EA nombre", ...
