@@ -166,6 +166,13 @@ Histogramme Repartit(const ValeursMesure& v, double largeur) {
 
 namespace StatistiquesJournal {
 
+void PrepareConnexion(const QSqlDatabase& db) {
+    if (db.driverName() == QLatin1String("QPSQL")) {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SET jit = off"));
+    }
+}
+
 QStringList EnTetes() {
     return {QStringLiteral("debut"),       QStringLiteral("poste"),      QStringLiteral("usine"),
             QStringLiteral("operateur"),   QStringLiteral("flux"),       QStringLiteral("sn"),

@@ -142,6 +142,11 @@ CarteControle Regles(const QList<double>& valeurs, double centre, double sigma);
 
 namespace StatistiquesJournal {
 
+// Readies a connection for the queries below: on a PostgreSQL server, no
+// just-in-time compilation, which costs more than these short queries take
+// once a week of a busy factory passes its cost threshold.
+void PrepareConnexion(const QSqlDatabase& db);
+
 // The columns of the export, in order.
 QStringList EnTetes();
 

@@ -525,6 +525,7 @@ void StatistiquesProduction::Actualise() {
         return;
     }
     const QSqlDatabase db = lecture.db();
+    StatistiquesJournal::PrepareConnexion(db);
     remplitFiltres(db);
     const FiltreJournal f = filtre();
     QList<LigneSynthese> synthese;
@@ -635,8 +636,10 @@ void StatistiquesProduction::afficheCarte() {
     FiltreJournal f = filtre();
     if (!c.s.poste.isEmpty())
         f.poste = c.s.poste;
-    if (!lecture.ouvre(nullptr) ||
-        !StatistiquesJournal::PointsCarte(lecture.db(), f, c.s.mesure, kPointsCarte, points_,
+    if (!lecture.ouvre(nullptr))
+        return;
+    StatistiquesJournal::PrepareConnexion(lecture.db());
+    if (!StatistiquesJournal::PointsCarte(lecture.db(), f, c.s.mesure, kPointsCarte, points_,
                                           nullptr) ||
         points_.isEmpty())
         return;

@@ -7,7 +7,8 @@
 //                   -- <station command line>
 // Steps, in order, each once the one before has returned: clique:<button>,
 // texte:<line edit>=<text>, coche:<check box>, menu:<entry>, ligne:<table>=<row>
-// (that row selected, from 0), photo:<window> (the picture of that top-level
+// (that row selected, from 0), onglet:<tab widget>=<caption> (that tab shown),
+// photo:<window> (the picture of that top-level
 // window, then the end). --boite N: the picture is taken while
 // the N-th box with an OK button is shown; --question N: while the N-th Yes/No
 // box is shown; --apres MS: that long after the
@@ -30,6 +31,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -130,6 +132,16 @@ bool Etape(const Consignes& c, const QString& etape) {
         table->selectRow(ligne);
         return true;
     }
+    if (action == QLatin1String("onglet")) {
+        auto* onglets = Controle<QTabWidget>(nom);
+        const QString titre = cible.section(QLatin1Char('='), 1);
+        for (int i = 0; onglets && i < onglets->count(); ++i)
+            if (onglets->tabText(i) == titre) {
+                onglets->setCurrentIndex(i);
+                return true;
+            }
+        return false;
+    }
     if (action == QLatin1String("menu")) {
         for (QWidget* haut : QApplication::topLevelWidgets())
             if (auto* entree = haut->findChild<QAction*>(nom)) {
@@ -160,7 +172,9 @@ int main(int argc, char* argv[]) {
     QCommandLineParser ligne;
     ligne.addOptions(
         {{"image", "image a ecrire", "fichier"},
-         {"etape", "clique:Bt, texte:Txt=..., coche:Chk, menu:mnu, ligne:Table=N, photo:Fenetre",
+         {"etape",
+          "clique:Bt, texte:Txt=..., coche:Chk, menu:mnu, ligne:Table=N, onglet:Onglets=Titre, "
+          "photo:Fenetre",
           "etape"},
          {"saisie", "reponse a une boite de saisie", "texte"},
          {"oui", "repond Oui aux questions"},
