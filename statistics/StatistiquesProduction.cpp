@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPen>
 #include <QPointer>
@@ -386,6 +387,8 @@ StatistiquesProduction::StatistiquesProduction(Poste& poste, QWidget* parent)
     cartes->addWidget(TableCapabilite);
     cartes->addWidget(GraphCarteI);
     cartes->addWidget(GraphCarteMR);
+    // Room for a few measurements and their stations above the charts.
+    TableCapabilite->setMinimumHeight(160);
     cartes->setStretchFactor(0, 2);
     cartes->setStretchFactor(1, 4);
     cartes->setStretchFactor(2, 2);
@@ -677,6 +680,11 @@ void StatistiquesProduction::afficheCarte() {
         if (!s) {
             s = new QScatterSeries;
             s->setName(points_[i].poste);
+            // A station keeps its colour from one chart to the next.
+            static const QColor couleurs[] = {QColor(32, 159, 223), QColor(246, 166, 37),
+                                              QColor(109, 95, 213), QColor(153, 202, 83),
+                                              QColor(191, 89, 62),  QColor(60, 60, 60)};
+            s->setColor(couleurs[std::max(0, CmbPoste->findText(points_[i].poste) - 1) % 6]);
             s->setMarkerSize(8);
             s->setBorderColor(Qt::transparent);
         }
@@ -740,7 +748,9 @@ void StatistiquesProduction::afficheCarte() {
             haut = std::max(haut, *limite);
         }
     auto* x = new QValueAxis;
-    x->setRange(0.5, n + 0.5);
+    // Ticks on whole run numbers.
+    x->setRange(0, n + 1);
+    x->applyNiceNumbers();
     x->setLabelFormat(QStringLiteral("%d"));
     x->setTitleText(QStringLiteral("passage, dans l'ordre du temps"));
     auto* y = new QValueAxis;
@@ -755,6 +765,9 @@ void StatistiquesProduction::afficheCarte() {
     }
     ci->legend()->setVisible(true);
     ci->legend()->setAlignment(Qt::AlignRight);
+    // The line joining the points needs no name: the legend's room goes to the rest.
+    for (QLegendMarker* m : ci->legend()->markers(suite))
+        m->setVisible(false);
 
     auto* ecarts = new QLineSeries;
     ecarts->setName(QStringLiteral("étendue mobile"));
@@ -773,7 +786,8 @@ void StatistiquesProduction::afficheCarte() {
               carte.lcsEcarts(), 1, n, controle);
     }
     auto* xm = new QValueAxis;
-    xm->setRange(0.5, n + 0.5);
+    xm->setRange(0, n + 1);
+    xm->applyNiceNumbers();
     xm->setLabelFormat(QStringLiteral("%d"));
     auto* ym = new QValueAxis;
     ym->setRange(0, plus > 0 ? plus * 1.1 : 1);
