@@ -710,17 +710,12 @@ QString TexteIssue(IssuePassage issue) {
 }
 
 QString IssueAffichee(IssuePassage issue) {
-    switch (issue) {
-    case IssuePassage::Reussi:
+    // The stored word, with its accents.
+    if (issue == IssuePassage::Reussi)
         return QStringLiteral("réussi");
-    case IssuePassage::Echec:
+    if (issue == IssuePassage::Echec)
         return QStringLiteral("échec");
-    case IssuePassage::Abandon:
-        return QStringLiteral("abandon");
-    case IssuePassage::Interrompu:
-        break;
-    }
-    return QStringLiteral("interrompu");
+    return TexteIssue(issue);
 }
 
 IssuePassage IssueLue(const QString& texte) {

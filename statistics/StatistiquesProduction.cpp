@@ -738,12 +738,12 @@ void StatistiquesProduction::afficheCarte() {
                << Trait(ci, QStringLiteral("LCI ") + QString::number(carte.lci(), 'f', 3),
                         carte.lci(), 1, n, controle);
     }
-    const QPen specification(Qt::red, 2, Qt::DashLine);
+    const QPen tolerance(Qt::red, 2, Qt::DashLine);
     for (const auto& [limite, nom] : {std::pair{c.s.limiteBasse, QStringLiteral("limite basse")},
                                       std::pair{c.s.limiteHaute, QStringLiteral("limite haute")}})
         if (limite) {
             traits << Trait(ci, nom + QStringLiteral(" ") + QString::number(*limite) + unite,
-                            *limite, 1, n, specification);
+                            *limite, 1, n, tolerance);
             bas = std::min(bas, *limite);
             haut = std::max(haut, *limite);
         }
