@@ -88,15 +88,9 @@ private slots:
         QVERIFY(serveur_.creeBase(base));
         std::vector<std::unique_ptr<Station>> postes;
         const QStringList entetes{"0A05", "0A00", "0A17", "0A09"};
-        for (const QString& e : entetes) {
-            auto s = std::make_unique<Station>();
-            QVERIFY(s->demarre(false));
-            QVERIFY(AjouteLigneTrace(s->serie(kCarte),
-                                     QStringLiteral("dernier SN: %1  01/12/2026 10:00:00").arg(e)));
-            postes.push_back(std::move(s));
-        }
-        for (auto& s : postes)
-            s->lance(QStringLiteral("carte"), 25, serveur_.bd(base));
+        lance(postes, false, entetes, 25, base);
+        if (QTest::currentTestFailed())
+            return;
         QStringList tous;
         for (auto& s : postes) {
             QVERIFY(s->p.waitForFinished(180000));
@@ -127,15 +121,9 @@ private slots:
         const QString base = QStringLiteral("panne");
         QVERIFY(serveur_.creeBase(base));
         std::vector<std::unique_ptr<Station>> postes;
-        for (int i = 0; i < 4; ++i) {
-            auto s = std::make_unique<Station>();
-            QVERIFY(s->demarre(false));
-            QVERIFY(AjouteLigneTrace(s->serie(kCarte),
-                                     QStringLiteral("dernier SN: 0B00  01/12/2026 10:00:00")));
-            postes.push_back(std::move(s));
-        }
-        for (auto& s : postes)
-            s->lance(QStringLiteral("carte"), 25, serveur_.bd(base));
+        lance(postes, false, {"0B00", "0B00", "0B00", "0B00"}, 25, base);
+        if (QTest::currentTestFailed())
+            return;
         QList<QByteArray> sorties(4);
         const auto lit = [&] {
             int total = 0;
@@ -257,15 +245,9 @@ private slots:
         const QString base = QStringLiteral("rails");
         QVERIFY(serveur_.creeBase(base));
         std::vector<std::unique_ptr<Station>> bancs;
-        for (int i = 0; i < 2; ++i) {
-            auto s = std::make_unique<Station>();
-            QVERIFY(s->demarre(true));
-            QVERIFY(AjouteLigneTrace(s->serie(kRail),
-                                     QStringLiteral("dernier SN: 0R00  01/12/2026 10:00:00")));
-            bancs.push_back(std::move(s));
-        }
-        for (auto& s : bancs)
-            s->lance(QStringLiteral("rail"), 3, serveur_.bd(base));
+        lance(bancs, true, {"0R00", "0R00"}, 3, base);
+        if (QTest::currentTestFailed())
+            return;
         QStringList tous;
         for (auto& s : bancs) {
             QVERIFY(s->p.waitForFinished(180000));
@@ -382,6 +364,22 @@ private slots:
     }
 
 private:
+    // One station per header, its series file starting there, all started
+    // at once for `nombre` runs on the server's `base`: cards, or rails.
+    void lance(std::vector<std::unique_ptr<Station>>& postes, bool rails,
+               const QStringList& entetes, int nombre, const QString& base) {
+        for (const QString& e : entetes) {
+            auto s = std::make_unique<Station>();
+            QVERIFY(s->demarre(rails));
+            QVERIFY(AjouteLigneTrace(s->serie(rails ? kRail : kCarte),
+                                     QStringLiteral("dernier SN: %1  01/12/2026 10:00:00").arg(e)));
+            postes.push_back(std::move(s));
+        }
+        for (auto& s : postes)
+            s->lance(rails ? QStringLiteral("rail") : QStringLiteral("carte"), nombre,
+                     serveur_.bd(base));
+    }
+
     ServeurPostgres serveur_;
 };
 
