@@ -1,0 +1,26 @@
+# cmake -DPROGRAMME=<test program> -DCAS=<f[:row];...> -P VerifieCas.cmake
+# Fails when the program's functions and rows (-datatags) are not exactly the
+# cases CTest runs one by one: a case added to the program and forgotten in
+# its CMakeLists would otherwise never run.
+execute_process(COMMAND ${PROGRAMME} -datatags OUTPUT_VARIABLE sortie RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${PROGRAMME} -datatags: ${rc}")
+endif()
+string(REPLACE "\n" ";" lignes "${sortie}")
+set(trouves)
+foreach(ligne IN LISTS lignes)
+    string(REGEX MATCH "^[^ ]+ ([^ ]+)( (.+))?$" _ "${ligne}")
+    if(CMAKE_MATCH_1)
+        if(CMAKE_MATCH_3)
+            list(APPEND trouves "${CMAKE_MATCH_1}:${CMAKE_MATCH_3}")
+        else()
+            list(APPEND trouves "${CMAKE_MATCH_1}")
+        endif()
+    endif()
+endforeach()
+set(attendus ${CAS})
+list(SORT trouves)
+list(SORT attendus)
+if(NOT trouves STREQUAL attendus)
+    message(FATAL_ERROR "cases of the program: ${trouves}\ncases CTest runs: ${attendus}")
+endif()
