@@ -176,9 +176,10 @@ bool SommesMesures(const QSqlDatabase& db, const FiltreJournal& f, QList<SommesM
 // The latest `nombre` values of `mesure` with a limit, oldest first.
 bool PointsCarte(const QSqlDatabase& db, const FiltreJournal& f, const QString& mesure, int nombre,
                  QList<PointCarte>& r, QString* erreur);
-// The values of `mesure` counted by value (poids), for a histogram.
-bool ValeursComptees(const QSqlDatabase& db, const FiltreJournal& f, const QString& mesure,
-                     ValeursMesure& r, QString* erreur);
+// The values of each of `mesures` counted by value (poids), for a histogram,
+// in the order of `mesures`.
+bool ValeursComptees(const QSqlDatabase& db, const FiltreJournal& f, const QStringList& mesures,
+                     QList<ValeursMesure>& r, QString* erreur);
 // How many runs the filter holds.
 bool Nombre(const QSqlDatabase& db, const FiltreJournal& f, int& r, QString* erreur);
 

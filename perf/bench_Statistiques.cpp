@@ -128,18 +128,18 @@ bool SansIndex(const QSqlDatabase& db, QString* erreur) {
 // over the last week, one station chosen.
 void Plans(const QSqlDatabase& db, const QString& moteur, const char* schema) {
     const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
-    const QString premier =
-        QStringLiteral(" AND (p.sn IS NULL OR p.sn = '' OR NOT EXISTS (SELECT 1 FROM passages q"
-                       " WHERE q.sn = p.sn AND q.flux = p.flux"
-                       " AND (q.debut < p.debut OR (q.debut = p.debut AND q.id < p.id))))");
     const QString filtre =
         QStringLiteral("p.debut >= '2025-12-25' AND p.debut < '2026-01-01' AND p.poste = 'banc-2'");
     const QStringList requetes = {
-        QStringLiteral("SELECT count(*) FROM (SELECT p.flux, CASE WHEN p.sn IS NULL THEN p.issue"
-                       " ELSE (SELECT d.issue FROM passages d WHERE d.sn = p.sn"
-                       " AND d.flux = p.flux ORDER BY d.debut DESC, d.id DESC LIMIT 1) END AS x"
-                       " FROM passages p WHERE ") +
-            filtre + premier + QStringLiteral(") s"),
+        QStringLiteral("WITH f AS (SELECT p.id, p.debut, p.flux, p.issue, p.sn FROM passages p"
+                       " WHERE ") +
+            filtre +
+            QStringLiteral("), u AS (SELECT DISTINCT sn, flux FROM f WHERE sn <> ''),"
+                           " h AS (SELECT q.id AS id, row_number() OVER (PARTITION BY q.sn,"
+                           " q.flux ORDER BY q.debut, q.id) AS rang FROM u JOIN passages q"
+                           " ON q.sn = u.sn AND q.flux = u.flux)"
+                           " SELECT count(*) FROM f LEFT JOIN h ON h.id = f.id"
+                           " WHERE f.sn IS NULL OR f.sn = '' OR h.rang = 1"),
         QStringLiteral("SELECT m.nom, count(*), sum(m.valeur) FROM mesures m"
                        " JOIN passages p ON p.id = m.passage WHERE m.valeur IS NOT NULL AND ") +
             filtre + QStringLiteral(" GROUP BY m.nom"),
@@ -162,6 +162,51 @@ void Plans(const QSqlDatabase& db, const QString& moteur, const char* schema) {
         }
         while (q.next())
             std::fprintf(stderr, "  %s\n", qPrintable(q.value(sqlite ? 3 : 0).toString()));
+    }
+}
+
+// What each of the window's queries costs over the last week, one station
+// chosen then every station, the median of 3: where the time of a redraw goes.
+void Detail(const QSqlDatabase& db, const QString& moteur, const char* schema) {
+    StatistiquesJournal::PrepareConnexion(db);
+    for (const QString& poste : {QStringLiteral("banc-2"), QString()}) {
+        FiltreJournal f{.du = QDate(2025, 12, 25), .au = QDate(2025, 12, 31), .poste = poste};
+        const auto temps = [&](const char* nom, const std::function<bool()>& requete) {
+            perf::Serie s;
+            for (int i = 0; i < 3; ++i) {
+                const double t0 = perf::MurMs();
+                if (!requete()) {
+                    std::fprintf(stderr, "bench_Statistiques:   %s failed\n", nom);
+                    return;
+                }
+                s.ajoute(perf::MurMs() - t0);
+            }
+            std::fprintf(stderr, "bench_Statistiques: %s, %s schema, %s, %s: %.1f ms\n",
+                         qPrintable(moteur), schema,
+                         poste.isEmpty() ? "every station" : qPrintable(poste), nom, s.mediane());
+        };
+        QList<LigneSynthese> synthese;
+        QList<CompteDefaut> defauts;
+        QList<ValeursMesure> v;
+        QList<SommesMesure> sommes;
+        QList<PointCarte> points;
+        QList<QStringList> passages;
+        int n = 0;
+        temps("Synthese", [&] { return StatistiquesJournal::Synthese(db, f, synthese, nullptr); });
+        temps("Pareto", [&] { return StatistiquesJournal::Pareto(db, f, defauts, nullptr); });
+        temps("ValeursComptees alim, IR puissance", [&] {
+            return StatistiquesJournal::ValeursComptees(
+                db, f, {QStringLiteral("alim"), QStringLiteral("IR puissance")}, v, nullptr);
+        });
+        temps("SommesMesures",
+              [&] { return StatistiquesJournal::SommesMesures(db, f, sommes, nullptr); });
+        temps("PointsCarte alim", [&] {
+            return StatistiquesJournal::PointsCarte(db, f, QStringLiteral("alim"), 500, points,
+                                                    nullptr);
+        });
+        temps("Passages 1000",
+              [&] { return StatistiquesJournal::Passages(db, f, passages, nullptr, 1000); });
+        temps("Nombre", [&] { return StatistiquesJournal::Nombre(db, f, n, nullptr); });
     }
 }
 
@@ -235,6 +280,7 @@ bool Banc(const Moteur& m, QSqlDatabase db, PosteTest& poste, QString* erreur) {
     std::fprintf(stderr, "bench_Statistiques: %s filled in %.1f s\n", qPrintable(m.nom),
                  (perf::MurMs() - t0) / 1000);
     Plans(db, m.nom, "indexed");
+    Detail(db, m.nom, "indexed");
     const Mesures indexe = Mesure(poste);
     if (!indexe.erreur.isEmpty()) {
         *erreur = indexe.erreur;
@@ -258,7 +304,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dossier;
     QString erreur;
-    {
+    // "sqlite" or "postgres" measures that engine only.
+    const QString seul = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (seul != QLatin1String("postgres")) {
         const QString chemin = dossier.filePath(QStringLiteral("journal.sqlite"));
         PosteTest poste;
         Journal::FixeChemin(poste, chemin);
@@ -276,7 +324,7 @@ int main(int argc, char** argv) {
         if (!ok)
             Echec(kSqlite.nom, erreur);
     }
-    {
+    if (seul != QLatin1String("sqlite")) {
         ServeurPostgres serveur;
         PosteTest poste;
         Journal::FixeChemin(poste, dossier.filePath(QStringLiteral("poste.sqlite")));

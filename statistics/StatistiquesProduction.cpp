@@ -451,10 +451,9 @@ StatistiquesProduction::StatistiquesProduction(Poste& poste, QWidget* parent)
     // The journal's last week at first (its last day and the six before):
     // what a production engineer reviews, and read at once however long the
     // journal; earlier days are a date away.
-    LectureJournal lecture(poste_);
     QDate premier, dernier;
-    if (lecture.ouvre(nullptr) &&
-        StatistiquesJournal::Etendue(lecture.db(), premier, dernier, nullptr) &&
+    if (const QSqlDatabase db = journal(nullptr);
+        db.isValid() && StatistiquesJournal::Etendue(db, premier, dernier, nullptr) &&
         premier.isValid()) {
         remplissage_ = true;
         DateDu->setDate(std::max(premier, dernier.addDays(-6)));
@@ -462,6 +461,24 @@ StatistiquesProduction::StatistiquesProduction(Poste& poste, QWidget* parent)
         remplissage_ = false;
     }
     Actualise();
+}
+
+StatistiquesProduction::~StatistiquesProduction() = default;
+
+// A connection to a factory server costs about 30 ms: a redraw would pay it
+// for each of its readings.
+QSqlDatabase StatistiquesProduction::journal(QString* erreur) {
+    if (rouvrir_)
+        lecture_.reset();
+    rouvrir_ = false;
+    if (!lecture_) {
+        auto lecture = std::make_unique<LectureJournal>(poste_);
+        if (!lecture->ouvre(erreur))
+            return {};
+        StatistiquesJournal::PrepareConnexion(lecture->db());
+        lecture_ = std::move(lecture);
+    }
+    return lecture_->db();
 }
 
 // Each bar, when clicked, lists the runs it counts.
@@ -521,26 +538,26 @@ void StatistiquesProduction::vide(const QString& raison) {
 }
 
 void StatistiquesProduction::Actualise() {
-    LectureJournal lecture(poste_);
     QString erreur;
-    if (!lecture.ouvre(&erreur)) {
+    const QSqlDatabase db = journal(&erreur);
+    if (!db.isValid()) {
         vide(erreur);
         return;
     }
-    const QSqlDatabase db = lecture.db();
-    StatistiquesJournal::PrepareConnexion(db);
     remplitFiltres(db);
     const FiltreJournal f = filtre();
     QList<LigneSynthese> synthese;
     QList<CompteDefaut> defauts;
-    ValeursMesure alim, ir;
+    QList<ValeursMesure> histogrammes;
     QList<SommesMesure> sommes;
     if (!StatistiquesJournal::Synthese(db, f, synthese, &erreur) ||
         !StatistiquesJournal::Pareto(db, f, defauts, &erreur) ||
-        !StatistiquesJournal::ValeursComptees(db, f, QStringLiteral("alim"), alim, &erreur) ||
-        !StatistiquesJournal::ValeursComptees(db, f, QStringLiteral("IR puissance"), ir, &erreur) ||
+        !StatistiquesJournal::ValeursComptees(
+            db, f, {QStringLiteral("alim"), QStringLiteral("IR puissance")}, histogrammes,
+            &erreur) ||
         !StatistiquesJournal::SommesMesures(db, f, sommes, &erreur)) {
-        vide(Journal::Chemin(poste_) + QStringLiteral("\n") + erreur);
+        echecLecture();
+        vide(lecture_->source() + QStringLiteral("\n") + erreur);
         return;
     }
     const QList<Rendement> jours = StatistiquesJournal::RendementsPar(synthese, false);
@@ -551,8 +568,9 @@ void StatistiquesProduction::Actualise() {
     DessineRendements(GraphRendementFlux, QStringLiteral("Rendement premier passage par flux"),
                       QStringLiteral("flux"), flux, true);
     DessinePareto(GraphPareto, defauts);
-    DessineHistogramme(GraphAlim, QStringLiteral("Tension d'alimentation"), alim, 0.5, 1);
-    DessineHistogramme(GraphPuissanceIR, QStringLiteral("Puissance IR"), ir, 10, 0);
+    DessineHistogramme(GraphAlim, QStringLiteral("Tension d'alimentation"), histogrammes[0], 0.5,
+                       1);
+    DessineHistogramme(GraphPuissanceIR, QStringLiteral("Puissance IR"), histogrammes[1], 10, 0);
     SurBarre(GraphRendementJour, [this, jours](int i) {
         Detaille({.jour = QDate::fromString(jours.value(i).cle, Qt::ISODate), .premiers = true},
                  QStringLiteral("premiers passages du ") + jours.value(i).cle);
@@ -635,16 +653,17 @@ void StatistiquesProduction::afficheCarte() {
     if (ligne < 0 || ligne >= capabilites_.size())
         return;
     const Capabilite c = capabilites_[ligne];
-    LectureJournal lecture(poste_);
     FiltreJournal f = filtre();
     if (!c.s.poste.isEmpty())
         f.poste = c.s.poste;
-    if (!lecture.ouvre(nullptr))
+    const QSqlDatabase db = journal(nullptr);
+    if (!db.isValid())
         return;
-    StatistiquesJournal::PrepareConnexion(lecture.db());
-    if (!StatistiquesJournal::PointsCarte(lecture.db(), f, c.s.mesure, kPointsCarte, points_,
-                                          nullptr) ||
-        points_.isEmpty())
+    if (!StatistiquesJournal::PointsCarte(db, f, c.s.mesure, kPointsCarte, points_, nullptr)) {
+        echecLecture();
+        return;
+    }
+    if (points_.isEmpty())
         return;
     const QString unite = c.s.unite.isEmpty() ? QString() : QStringLiteral(" ") + c.s.unite;
     const QString qui = c.s.poste.isEmpty() ? (f.poste.isEmpty() ? kTous : f.poste) : c.s.poste;
@@ -847,13 +866,13 @@ void StatistiquesProduction::Detaille(const FiltreJournal& selection, const QStr
     selectionnee_ = !libelle.isEmpty();
     selection_ = selection;
     libelle_ = libelle;
-    LectureJournal lecture(poste_);
     QString erreur;
-    if (!lecture.ouvre(&erreur)) {
+    const QSqlDatabase db = journal(&erreur);
+    if (!db.isValid()) {
         LblSelection->setText(erreur);
         return;
     }
-    listePassages(lecture.db());
+    listePassages(db);
     if (selectionnee_)
         Onglets->setCurrentIndex(Onglets->count() - 1);
 }
@@ -862,6 +881,7 @@ void StatistiquesProduction::listePassages(const QSqlDatabase& db) {
     const FiltreJournal f = liste();
     QString erreur;
     if (!StatistiquesJournal::Passages(db, f, passages_, &erreur, kPassagesAffiches)) {
+        echecLecture();
         passages_.clear();
         LblSelection->setText(erreur);
     } else {
@@ -889,11 +909,13 @@ void StatistiquesProduction::ExporteCsv() {
         return;
     // The whole of what is listed, beyond what the tab shows.
     const FiltreJournal f = liste();
-    LectureJournal lecture(poste_);
     QString erreur;
     QList<QStringList> tous;
-    if (!lecture.ouvre(&erreur) || !StatistiquesJournal::Passages(lecture.db(), f, tous, &erreur) ||
-        !StatistiquesJournal::ExporteCsv(chemin, tous, &erreur)) {
+    const QSqlDatabase db = journal(&erreur);
+    bool lu = db.isValid();
+    if (lu && !(lu = StatistiquesJournal::Passages(db, f, tous, &erreur)))
+        echecLecture();
+    if (!lu || !StatistiquesJournal::ExporteCsv(chemin, tous, &erreur)) {
         poste_.operateur().Boite(QStringLiteral("Le fichier ") + chemin +
                                      QStringLiteral(" n'a pas pu être écrit:\r") + erreur,
                                  QStringLiteral("Exporter CSV"), Icone::Critique);

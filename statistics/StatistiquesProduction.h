@@ -11,7 +11,9 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
+class LectureJournal;
 class Poste;
 class QChartView;
 class QComboBox;
@@ -26,6 +28,7 @@ class StatistiquesProduction : public QWidget {
     Q_OBJECT
 public:
     StatistiquesProduction(Poste& poste, QWidget* parent = nullptr);
+    ~StatistiquesProduction() override;
 
     // Reads the journal again under the filter shown.
     void Actualise();
@@ -78,8 +81,15 @@ private:
     void afficheCarte();
     void listePassages(const QSqlDatabase& db);
     void ouvreHistorique(int ligne);
+    // The journal's reader, opened at the first need and kept while the
+    // window lives; opened again after a read failed. Invalid, with the
+    // reason, when it cannot be opened.
+    QSqlDatabase journal(QString* erreur);
+    void echecLecture() { rouvrir_ = true; }
 
     Poste& poste_;
+    std::unique_ptr<LectureJournal> lecture_;
+    bool rouvrir_ = false;
     QList<QStringList> passages_;
     FiltreJournal selection_;
     bool selectionnee_ = false;

@@ -7,6 +7,7 @@
 #include "HistoriqueSN.h"
 #include "JournalConnu.h"
 #include "JournalPoste.h"
+#include "ServeurPostgres.h"
 #include "StatistiquesProduction.h"
 #include "TracesTest.h"
 
@@ -644,6 +645,34 @@ private slots:
         QTest::mouseClick(s->BtToutAfficher, Qt::LeftButton);
         QCOMPARE(s->TablePassages->rowCount(), 29);
         QVERIFY(!s->BtToutAfficher->isEnabled());
+    }
+
+    // The window keeps its connection to the factory server between
+    // redraws: a server restarted meanwhile makes one redraw say what
+    // failed, and the next reads again.
+    void serveurRelance() {
+        ServeurPostgres serveur;
+        QString erreur;
+        QVERIFY2(serveur.demarre(&erreur), qPrintable(erreur));
+        QVERIFY(serveur.creeBase("usine"));
+        Station b;
+        QVERIFY(b.ouvreSur([&](const QString& chemin, QString* e) {
+            Journal::FixeServeur(b.f->poste(), serveur.serveur("usine"));
+            return Journal::Enregistre(chemin, ExempleStatistiques::Passages(), e, true) &&
+                   Journal::EnvoieEnAttente(chemin, serveur.serveur("usine"), e) > 0;
+        }));
+        // The worked example: 19, 3 and 3 first passes, 14, 1 and 1 passed.
+        const QString lu("29 passages affichés; premier passage: 16 réussis sur 25 (64.0 %)");
+        QCOMPARE(b.s->LblResume->text(), lu);
+
+        QVERIFY2(serveur.arrete(&erreur) && serveur.relance(&erreur), qPrintable(erreur));
+        QTest::mouseClick(b.s->BtActualiser, Qt::LeftButton);
+        QCOMPARE(b.s->LblResume->text().section('\n', 0, 0), serveur.serveur("usine").affiche());
+        QVERIFY2(b.s->LblResume->text().section('\n', 1).startsWith("lecture du journal: "),
+                 qPrintable(b.s->LblResume->text()));
+        QTest::mouseClick(b.s->BtActualiser, Qt::LeftButton);
+        QCOMPARE(b.s->LblResume->text(), lu);
+        serveur.arreteSiDemarre();
     }
 
     // No journal yet: the window says so and draws empty charts.
