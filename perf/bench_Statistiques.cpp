@@ -128,6 +128,7 @@ bool SansIndex(const QSqlDatabase& db, QString* erreur) {
 // over the last week, one station chosen.
 void Plans(const QSqlDatabase& db, const QString& moteur, const char* schema) {
     const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
+    StatistiquesJournal::PrepareConnexion(db); // the window's session
     const QString filtre =
         QStringLiteral("p.debut >= '2025-12-25' AND p.debut < '2026-01-01' AND p.poste = 'banc-2'");
     const QStringList requetes = {
