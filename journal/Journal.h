@@ -137,6 +137,7 @@ public:
     QSqlDatabase db() const;
     // What is read, as shown to the operator (file path or server).
     QString source() const { return source_; }
+    bool serveur() const { return serveur_; }
 
 private:
     LectureJournal();

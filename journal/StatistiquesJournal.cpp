@@ -598,9 +598,11 @@ bool ValeursComptees(const QSqlDatabase& db, const FiltreJournal& f, const QStri
              valeurs + c.valeurs, erreur))
         return false;
     while (q.next()) {
-        ValeursMesure& v = r[mesures.indexOf(q.value(0).toString())];
-        v.valeurs << q.value(1).toDouble();
-        v.poids << q.value(2).toInt();
+        const qsizetype i = mesures.indexOf(q.value(0).toString());
+        if (i < 0)
+            continue;
+        r[i].valeurs << q.value(1).toDouble();
+        r[i].poids << q.value(2).toInt();
     }
     for (qsizetype i = 0; i < mesures.size(); ++i)
         if (!DernieresLimites(db, c, mesures[i], r[i], erreur))

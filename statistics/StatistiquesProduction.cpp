@@ -538,6 +538,10 @@ void StatistiquesProduction::vide(const QString& raison) {
 }
 
 void StatistiquesProduction::Actualise() {
+    // A file opens in a millisecond: opened again at each refresh, the
+    // window follows a journal deleted or replaced meanwhile.
+    if (lecture_ && !lecture_->serveur())
+        echecLecture();
     QString erreur;
     const QSqlDatabase db = journal(&erreur);
     if (!db.isValid()) {

@@ -675,6 +675,17 @@ private slots:
         serveur.arreteSiDemarre();
     }
 
+    // The station's file read again at each refresh: a journal deleted
+    // while the window is open is not shown from a connection still on it.
+    void journalSupprime() {
+        Station b;
+        QVERIFY(b.ouvreExemple());
+        QVERIFY(b.s->LblResume->text().contains("premier passage"));
+        QVERIFY(QFile::remove(b.journal));
+        QTest::mouseClick(b.s->BtActualiser, Qt::LeftButton);
+        QCOMPARE(b.s->LblResume->text(), "aucun journal: " + b.journal);
+    }
+
     // No journal yet: the window says so and draws empty charts.
     void sansJournal() {
         Station b;
