@@ -7,6 +7,7 @@
 #include "HistoriqueJournal.h"
 #include "Journal.h"
 #include "MesuresPerf.h"
+#include "RemplissageSql.h"
 #include "ServeurPostgres.h"
 
 #include <QCoreApplication>
@@ -87,28 +88,10 @@ QString Pharmacie(int p) {
            Ville(p) + QString::fromUtf8(kQuartiers[p / 1250]);
 }
 
-// What differs between the engines in the filling; every other statement is
-// the same text on both.
-struct Moteur {
-    QString nom;
-    QString nombres;                             // the temporary table nombres(n), 0 to kCartes - 1
-    std::function<QString(const QString&)> date; // seconds after 2025-01-01 → stored text
-};
-const Moteur kSqlite{
-    QStringLiteral("SQLite"),
-    QStringLiteral("CREATE TEMP TABLE nombres AS WITH RECURSIVE s(n) AS (SELECT 0 UNION ALL"
-                   " SELECT n + 1 FROM s WHERE n < 249999) SELECT n FROM s"),
-    [](const QString& s) {
-        return QStringLiteral("strftime('%Y-%m-%dT%H:%M:%fZ', 1735689600 + (") + s +
-               QStringLiteral("), 'unixepoch')");
-    }};
-const Moteur kPostgres{
-    QStringLiteral("PostgreSQL"),
-    QStringLiteral("CREATE TEMP TABLE nombres AS SELECT generate_series(0, 249999) AS n"),
-    [](const QString& s) {
-        return QStringLiteral("to_char(to_timestamp(1735689600 + (") + s +
-               QStringLiteral(")) AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"')");
-    }};
+// Every statement of the filling is the same text on both engines but the
+// table of numbers and the dates.
+const MoteurSql kSqlite{QStringLiteral("SQLite"), false};
+const MoteurSql kPostgres{QStringLiteral("PostgreSQL"), true};
 
 // The columns the history is searched by: without an index that starts
 // with one of them, the journal is the naive one. Found in the catalogue,
@@ -119,14 +102,6 @@ const char* const kColonnesCherchees[][2] = {{"passages", "sn"},
                                              {"liens_meuble", "sn"},
                                              {"liens_meuble", "cle_pharmacie"}};
 
-bool Execute(const QSqlDatabase& db, const QString& sql, QString* erreur) {
-    QSqlQuery q(db);
-    if (q.exec(sql))
-        return true;
-    *erreur = sql.left(90) + QStringLiteral("…: ") + q.lastError().text();
-    return false;
-}
-
 const QString kColonnesPassage = QStringLiteral(
     "INSERT INTO passages (id, debut, poste, usine, operateur, flux, sn, nom_carte, version_fw,"
     " issue, duree_ms, code_defaut, uid, version_poste, fichier_fw, sha256_fw, position) ");
@@ -136,19 +111,19 @@ const QString kFirmware =
 
 // The journal's rows, in one transaction on the connection `db` whose
 // schema the station made.
-bool Remplit(QSqlDatabase db, const Moteur& m, QString* erreur) {
-    const auto date = m.date;
+bool Remplit(QSqlDatabase db, const MoteurSql& m, QString* erreur) {
+    const auto date = [&m](const QString& s) { return m.date(s); };
     if (!db.transaction()) {
         *erreur = QStringLiteral("transaction: ") + db.lastError().text();
         return false;
     }
     QStringList sql = {
-        m.nombres,
+        m.nombres(kCartes),
         QStringLiteral("CREATE TEMP TABLE pharmacies_banc (n INTEGER PRIMARY KEY, nom TEXT,"
                        " cle TEXT, adresse TEXT)"),
     };
     for (const QString& s : sql)
-        if (!Execute(db, s, erreur))
+        if (!ExecuteSql(db, s, erreur))
             return false;
     {
         QSqlQuery q(db);
@@ -264,7 +239,7 @@ bool Remplit(QSqlDatabase db, const Moteur& m, QString* erreur) {
                        " AND n.debut > liens_meuble.debut"),
     };
     for (const QString& s : sql)
-        if (!Execute(db, s, erreur))
+        if (!ExecuteSql(db, s, erreur))
             return false;
     if (db.commit())
         return true;
@@ -482,9 +457,9 @@ bool SansIndex(const QSqlDatabase& db, QString* erreur) {
     std::fprintf(stderr, "bench_Historique: naive schema: dropped %s\n",
                  qPrintable(index.join(QStringLiteral(", "))));
     for (const QString& i : std::as_const(index))
-        if (!Execute(db, QStringLiteral("DROP INDEX ") + i, erreur))
+        if (!ExecuteSql(db, QStringLiteral("DROP INDEX ") + i, erreur))
             return false;
-    return Execute(db, QStringLiteral("ANALYZE"), erreur);
+    return ExecuteSql(db, QStringLiteral("ANALYZE"), erreur);
 }
 
 bool Sqlite(const QString& dossier, QString* erreur) {
@@ -497,11 +472,11 @@ bool Sqlite(const QString& dossier, QString* erreur) {
         db.setDatabaseName(chemin);
         double t0 = perf::MurMs();
         const bool ok =
-            db.open() && Execute(db, QStringLiteral("PRAGMA synchronous = OFF"), erreur) &&
-            Execute(db, QStringLiteral("PRAGMA journal_mode = MEMORY"), erreur) &&
-            Execute(db, QStringLiteral("PRAGMA temp_store = MEMORY"), erreur) &&
-            Execute(db, QStringLiteral("PRAGMA cache_size = -262144"), erreur) &&
-            Remplit(db, kSqlite, erreur) && Execute(db, QStringLiteral("ANALYZE"), erreur);
+            db.open() && ExecuteSql(db, QStringLiteral("PRAGMA synchronous = OFF"), erreur) &&
+            ExecuteSql(db, QStringLiteral("PRAGMA journal_mode = MEMORY"), erreur) &&
+            ExecuteSql(db, QStringLiteral("PRAGMA temp_store = MEMORY"), erreur) &&
+            ExecuteSql(db, QStringLiteral("PRAGMA cache_size = -262144"), erreur) &&
+            Remplit(db, kSqlite, erreur) && ExecuteSql(db, QStringLiteral("ANALYZE"), erreur);
         std::fprintf(stderr, "bench_Historique: SQLite journal filled and analysed in %.1f s\n",
                      (perf::MurMs() - t0) / 1000);
         const bool verifie = ok && Verifie(db, erreur);
@@ -561,14 +536,14 @@ bool Postgres(ServeurPostgres& pg, QString* erreur) {
         double t0 = perf::MurMs();
         bool ok = db.open() && Remplit(db, kPostgres, erreur);
         for (const char* table : {"passages", "attributions", "liens_meuble"})
-            ok = ok && Execute(db,
-                               QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'id'),"
-                                              " (SELECT max(id) FROM %1))")
-                                   .arg(QLatin1String(table)),
-                               erreur);
+            ok = ok && ExecuteSql(db,
+                                  QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'id'),"
+                                                 " (SELECT max(id) FROM %1))")
+                                      .arg(QLatin1String(table)),
+                                  erreur);
         // As the server's own vacuum would leave it, so that it does not run
         // during the measures.
-        ok = ok && Execute(db, QStringLiteral("VACUUM ANALYZE"), erreur);
+        ok = ok && ExecuteSql(db, QStringLiteral("VACUUM ANALYZE"), erreur);
         std::fprintf(stderr, "bench_Historique: PostgreSQL journal filled and analysed in %.1f s\n",
                      (perf::MurMs() - t0) / 1000);
         ok = ok && Verifie(db, erreur);

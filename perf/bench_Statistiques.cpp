@@ -10,6 +10,7 @@
 #include "JournalPoste.h"
 #include "MesuresPerf.h"
 #include "PosteTest.h"
+#include "RemplissageSql.h"
 #include "ServeurPostgres.h"
 #include "StatistiquesJournal.h"
 #include "StatistiquesProduction.h"
@@ -35,46 +36,20 @@ constexpr int kOuvertures = 3;
 const char* const kIndex[] = {"passages_sn_flux", "passages_poste", "passages_operateur",
                               "mesures_valeurs"};
 
-struct Moteur {
-    QString nom;
-    QString nombres;                             // the temporary table nombres(n), 0 to 999 999
-    std::function<QString(const QString&)> date; // seconds after 2025-01-01 → stored text
-};
-const Moteur kSqlite{
-    QStringLiteral("SQLite file"),
-    QStringLiteral("CREATE TEMP TABLE nombres AS WITH RECURSIVE s(n) AS (SELECT 0 UNION ALL"
-                   " SELECT n + 1 FROM s WHERE n < 999999) SELECT n FROM s"),
-    [](const QString& s) {
-        return QStringLiteral("strftime('%Y-%m-%dT%H:%M:%fZ', 1735689600 + (") + s +
-               QStringLiteral("), 'unixepoch')");
-    }};
-const Moteur kPostgres{
-    QStringLiteral("PostgreSQL server"),
-    QStringLiteral("CREATE TEMP TABLE nombres AS SELECT generate_series(0, 999999) AS n"),
-    [](const QString& s) {
-        return QStringLiteral("to_char(to_timestamp(1735689600 + (") + s +
-               QStringLiteral(")) AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"')");
-    }};
-
-bool Execute(const QSqlDatabase& db, const QString& sql, QString* erreur) {
-    QSqlQuery q(db);
-    if (q.exec(sql))
-        return true;
-    *erreur = sql.left(90) + QStringLiteral("…: ") + q.lastError().text();
-    return false;
-}
+const MoteurSql kSqlite{QStringLiteral("SQLite file"), false};
+const MoteurSql kPostgres{QStringLiteral("PostgreSQL server"), true};
 
 // A year of three stations: a run every 31.5 s, workflows in blocks of ten
 // runs; in each block the ninth run fails (a code of the workflow's steps)
 // and the tenth retests its unit and passes. Each card test measures the IR
 // power and percentage, each tray test the supply too, drifting up on banc-2.
-bool Remplit(QSqlDatabase db, const Moteur& m, QString* erreur) {
+bool Remplit(QSqlDatabase db, const MoteurSql& m, QString* erreur) {
     if (!db.transaction()) {
         *erreur = QStringLiteral("transaction: ") + db.lastError().text();
         return false;
     }
     const QStringList sql = {
-        m.nombres,
+        m.nombres(1000000),
         QStringLiteral(
             "INSERT INTO passages (id, debut, poste, usine, operateur, flux, sn,"
             " nom_carte, version_fw, issue, duree_ms, code_defaut, uid) SELECT n + 1, ") +
@@ -104,24 +79,25 @@ bool Remplit(QSqlDatabase db, const Moteur& m, QString* erreur) {
                        " ELSE 0 END, 47, 51, 'V', 1 FROM passages WHERE flux = 'TestPlateauSeul'"),
     };
     for (const QString& s : sql)
-        if (!Execute(db, s, erreur))
+        if (!ExecuteSql(db, s, erreur))
             return false;
     // On the server, VACUUM as its own autovacuum would have, so that it does
     // not run during the measures.
     if (db.commit())
-        return Execute(db,
-                       db.driverName() == QLatin1String("QPSQL") ? QStringLiteral("VACUUM ANALYZE")
-                                                                 : QStringLiteral("ANALYZE"),
-                       erreur);
+        return ExecuteSql(db,
+                          db.driverName() == QLatin1String("QPSQL")
+                              ? QStringLiteral("VACUUM ANALYZE")
+                              : QStringLiteral("ANALYZE"),
+                          erreur);
     *erreur = QStringLiteral("validation: ") + db.lastError().text();
     return false;
 }
 
 bool SansIndex(const QSqlDatabase& db, QString* erreur) {
     for (const char* i : kIndex)
-        if (!Execute(db, QStringLiteral("DROP INDEX ") + QLatin1String(i), erreur))
+        if (!ExecuteSql(db, QStringLiteral("DROP INDEX ") + QLatin1String(i), erreur))
             return false;
-    return Execute(db, QStringLiteral("ANALYZE"), erreur);
+    return ExecuteSql(db, QStringLiteral("ANALYZE"), erreur);
 }
 
 // The plans of the queries that cost the most, as the window sends them
@@ -274,7 +250,7 @@ void Echec(const QString& moteur, const QString& raison) {
 }
 
 // Both schemas on one engine: fill, measure, drop the indexes, measure again.
-bool Banc(const Moteur& m, QSqlDatabase db, PosteTest& poste, QString* erreur) {
+bool Banc(const MoteurSql& m, QSqlDatabase db, PosteTest& poste, QString* erreur) {
     const double t0 = perf::MurMs();
     if (!Remplit(db, m, erreur))
         return false;
@@ -316,8 +292,8 @@ int main(int argc, char** argv) {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "banc");
             db.setDatabaseName(chemin);
             ok = ok && db.open() &&
-                 Execute(db, QStringLiteral("PRAGMA synchronous = OFF"), &erreur) &&
-                 Execute(db, QStringLiteral("PRAGMA journal_mode = MEMORY"), &erreur) &&
+                 ExecuteSql(db, QStringLiteral("PRAGMA synchronous = OFF"), &erreur) &&
+                 ExecuteSql(db, QStringLiteral("PRAGMA journal_mode = MEMORY"), &erreur) &&
                  Banc(kSqlite, db, poste, &erreur);
             db.close();
         }
